@@ -7,11 +7,12 @@
 
 namespace platform {
 
-// A block of bytes read from or to be written to a file. Storage is left uninitialised on
+// A block of bytes read from or to be written to a file. Tests can make its opens, reads and
+// writes fail through platform/FileFaults.h. Storage is left uninitialised on
 // purpose: a container of a gigabyte is loaded whole, and zero-filling it first would cost as
 // much again as the read.
 class MemoryStream {
-public:
+  public:
     MemoryStream() = default;
 
     const std::uint8_t* Data() const { return data_.get(); }
@@ -33,7 +34,7 @@ public:
     void SetSize(std::int64_t size);
     void Clear();
 
-private:
+  private:
     std::unique_ptr<std::uint8_t[]> data_;
     std::int64_t size_ = 0;
 };
