@@ -1,0 +1,130 @@
+#include "platform/Form.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QPalette>
+
+#include "platform/Application.h"
+
+namespace platform {
+
+QFont WindowFont(int characterHeight) {
+    // Liberation Sans has the metrics of the sans serif that the layout was designed with in
+    // mind: at character height 11 its text height is 13 pixels, like MS Sans Serif 8 pt.
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(characterHeight);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QFont StatusBarFont() {
+    const QFont system = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    // A font built field by field counts as set in full, so the status bar does not inherit
+    // the form's font.
+    QFont font(system.family());
+    if (system.pointSizeF() > 0) {
+        font.setPointSizeF(system.pointSizeF());
+    } else {
+        font.setPixelSize(system.pixelSize());
+    }
+    return font;
+}
+
+TForm::TForm() : QWidget(nullptr) {
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+    SetFontCharacterHeight(11);
+    setWindowIcon(ApplicationIcon());
+}
+
+TForm::~TForm() {
+    if (modalLoop_ != nullptr) {
+        modalLoop_->exit();
+    }
+}
+
+void TForm::SetCaption(const std::string& caption) {
+    setWindowTitle(QString::fromStdString(caption));
+}
+
+std::string TForm::Caption() const {
+    return windowTitle().toStdString();
+}
+
+void TForm::SetClientSize(int width, int height) {
+    setFixedSize(width, height);
+}
+
+void TForm::SetOuterPosition(int left, int top) {
+    move(left, top);
+}
+
+QRect TForm::OuterBounds() const {
+    return frameGeometry();
+}
+
+void TForm::SetFontCharacterHeight(int characterHeight) {
+    setFont(WindowFont(characterHeight));
+}
+
+void TForm::Repaint() {
+    repaint();
+}
+
+int TForm::ShowModal() {
+    modalResult_ = mrNone;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    if (modalResult_ == mrNone && isVisible()) {
+        loop.exec(QEventLoop::DialogExec);
+    }
+    modalLoop_ = nullptr;
+    hide();
+    setWindowModality(Qt::NonModal);
+    return modalResult_;
+}
+
+void TForm::SetModalResult(int result) {
+    modalResult_ = result;
+    if (result != mrNone && modalLoop_ != nullptr) {
+        modalLoop_->exit();
+    }
+}
+
+void TForm::Close() {
+    close();
+}
+
+void TForm::closeEvent(QCloseEvent* event) {
+    if (modalLoop_ == nullptr && Application().MainForm() == this) {
+        // The main window stays up until the outermost event loop has ended, so a command
+        // that is still running finishes in front of the user.
+        event->ignore();
+        Application().Terminate();
+        return;
+    }
+    event->accept();
+    if (modalLoop_ != nullptr) {
+        SetModalResult(modalResult_ != mrNone ? modalResult_ : mrCancel);
+    }
+}
+
+void TForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();  // Escape closes nothing and cancels nothing.
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+}  // namespace platform
