@@ -1,0 +1,127 @@
+#include "catalogue/OpenFile.h"
+
+#include <algorithm>
+#include <span>
+#include <string>
+
+#include "catalogue/ContainerWalk.h"
+#include "platform/Errors.h"
+#include "platform/FileRoutines.h"
+#include "platform/Streams.h"
+
+namespace {
+
+// The message box's information icon.
+constexpr int kInformationFlag = 64;
+constexpr std::int32_t kProgressMinimum = 1;
+
+// One scan at a time: the window pumps its events during a scan, and a second Open File run
+// from there would share the one catalogue and the one list with the running scan.
+bool scanRunning = false;
+
+class RunningScan {
+  public:
+    RunningScan() { scanRunning = true; }
+    ~RunningScan() { scanRunning = false; }
+    RunningScan(const RunningScan&) = delete;
+    RunningScan& operator=(const RunningScan&) = delete;
+};
+
+void ThrowIfTooLarge(const std::string& path, std::int64_t size) {
+    if (size > kMaxContainerBytes) {
+        throw platform::Error("Cannot scan file \"" + path + "\": it holds " +
+                              std::to_string(size) + " bytes, more than the 2 GiB limit of " +
+                              std::to_string(kMaxContainerBytes) + " bytes");
+    }
+}
+
+platform::MemoryStream LoadContainer(const std::string& path) {
+    // Refused before loading, so that a huge file costs neither the time nor the memory.
+    ThrowIfTooLarge(path, platform::FileSizeOf(path));
+    platform::MemoryStream container;
+    container.LoadFromFile(path);
+    // The file may have grown between the look at its size and the load.
+    ThrowIfTooLarge(path, container.Size());
+    return container;
+}
+
+void RecordStart(StreamCatalogue& catalogue, ScanHost& host, const std::string& fileName,
+                 std::int64_t start) {
+    const std::int32_t index = catalogue.StreamCount;
+    catalogue.StreamStarts.resize(static_cast<std::size_t>(index) + 1);
+    catalogue.StreamStarts[static_cast<std::size_t>(index)] = static_cast<std::int32_t>(start);
+    host.AddRow(fileName + std::to_string(index + 1) + ".asf");
+    catalogue.StreamCount = index + 1;
+}
+
+void RecordEnd(StreamCatalogue& catalogue, std::int64_t end) {
+    const std::int32_t index = catalogue.EndCount;
+    catalogue.StreamEnds.resize(static_cast<std::size_t>(index) + 1);
+    catalogue.StreamEnds[static_cast<std::size_t>(index)] = static_cast<std::int32_t>(end);
+    catalogue.EndCount = index + 1;
+}
+
+}  // namespace
+
+void OpenFile(StreamCatalogue& catalogue, ScanHost& host) {
+    if (scanRunning) {
+        return;
+    }
+    host.SetDialogFilter("*.*|*.*");
+    if (!host.ExecuteDialog()) {
+        return;
+    }
+    host.SetStatusText("");
+    catalogue.ContainerPath = host.DialogFileName();
+    host.ClearRows();
+    catalogue.StreamCount = 0;
+    catalogue.EndCount = 0;
+    host.Repaint();
+    if (!platform::FileExists(catalogue.ContainerPath)) {
+        return;
+    }
+    host.SetStatusText(platform::ExtractFileName(catalogue.ContainerPath));
+    ScanContainer(catalogue, host);
+}
+
+void ScanContainer(StreamCatalogue& catalogue, ScanHost& host) {
+    if (scanRunning) {
+        return;
+    }
+    RunningScan running;
+    const std::string fileName = platform::ExtractFileName(catalogue.ContainerPath);
+    platform::MemoryStream container = LoadContainer(catalogue.ContainerPath);
+    const std::int64_t size = container.Size();
+
+    // An empty file keeps a range of one, so that it is listed as holding no stream rather
+    // than refused by the progress indicator.
+    host.SetProgressMin(kProgressMinimum);
+    host.SetProgressMax(std::max(static_cast<std::int32_t>(size), kProgressMinimum));
+
+    catalogue::ContainerWalk walk(
+        std::span<const std::uint8_t>(container.Data(), static_cast<std::size_t>(size)));
+    // The catalogue is consistent at both pumps: every listed row has its start and its end.
+    while (!walk.Done()) {
+        host.SetProgressPosition(static_cast<std::int32_t>(walk.Position()));
+        walk.ReadWindow();
+        host.ProcessMessages();
+        host.SetProgressPosition(static_cast<std::int32_t>(walk.Position()));
+        const std::optional<std::int64_t> start = walk.FindStartInWindow();
+        host.ProcessMessages();
+        if (!start) {
+            if (!walk.MovePastEmptyWindow()) {
+                break;
+            }
+            continue;
+        }
+        RecordStart(catalogue, host, fileName, *start);
+        const std::int64_t end = walk.FindEnd(*start);
+        RecordEnd(catalogue, end);
+        walk.MoveTo(end);
+    }
+    container.Clear();
+
+    host.ShowMessage("Founded *.asf: " + std::to_string(catalogue.StreamCount), "Information",
+                     kInformationFlag);
+    host.SetProgressPosition(kProgressMinimum);
+}
