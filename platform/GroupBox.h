@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include <QGroupBox>
+
+namespace platform {
+
+// A framed box with a caption that groups other controls. The controls inside are placed
+// relative to its top-left corner. It never takes the focus itself; tabbing passes through it
+// to the controls it holds.
+class TGroupBox : public QGroupBox {
+    Q_OBJECT
+  public:
+    explicit TGroupBox(QWidget* parent = nullptr);
+
+    void SetCaption(const std::string& caption);
+    std::string Caption() const { return caption_; }
+
+  private:
+    std::string caption_;
+};
+
+}  // namespace platform
