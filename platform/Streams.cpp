@@ -11,36 +11,10 @@
 
 #include "platform/Errors.h"
 #include "platform/FileFaults.h"
+#include "platform/FileHandle.h"
 
 namespace platform {
 namespace {
-
-// An open file descriptor that closes itself.
-class FileHandle {
-  public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileHandle(FileHandle&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    FileHandle& operator=(FileHandle&&) = delete;
-
-    int Get() const { return fd_; }
-    // Closes now and reports whether the system accepted it; a failed close of a file that was
-    // written can mean lost data, so the writer checks it.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-  private:
-    int fd_;
-};
 
 // Opens path for reading; a directory is refused as the system refuses to read one.
 FileHandle OpenForReading(const std::string& path) {
