@@ -19,14 +19,26 @@ int failWith(std::ostream& messages, const std::string& text) {
     return kExitFailed;
 }
 
+// After a failed conversion no file may stand at the output name, or a caller would take an
+// older file of that name for the result. Only a regular file is removed.
+int failAndClear(const std::filesystem::path& output, std::ostream& messages,
+                 const std::string& text) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(output, error))) {
+        std::filesystem::remove(output, error);
+    }
+    return failWith(messages, text);
+}
+
 }  // namespace
 
 int convertFile(const std::filesystem::path& input, const std::filesystem::path& output,
                 std::ostream& messages) {
     FileSource source(input);
     if (!source.isOpen()) {
-        return failWith(messages, "cannot open input " + quoted(input) + ": " +
-                                      std::strerror(source.openError()));
+        return failAndClear(
+            output, messages,
+            "cannot open input " + quoted(input) + ": " + std::strerror(source.openError()));
     }
     // Writing onto the input itself would destroy the stream being read.
     std::error_code ignored;
@@ -35,16 +47,18 @@ int convertFile(const std::filesystem::path& input, const std::filesystem::path&
     }
     OutputFile target(output);
     if (!target.isOpen()) {
-        return failWith(messages, "cannot create output " + quoted(output) + ": " +
-                                      std::strerror(target.error()));
+        return failAndClear(
+            output, messages,
+            "cannot create output " + quoted(output) + ": " + std::strerror(target.error()));
     }
 
     const DecodeResult result = decodeStream(source, target);
     const Status status = result.problem.status;
     if (status == Status::WriteError) {
         target.discard();
-        return failWith(messages, "cannot write output " + quoted(output) + ": " +
-                                      std::strerror(target.error()));
+        return failAndClear(
+            output, messages,
+            "cannot write output " + quoted(output) + ": " + std::strerror(target.error()));
     }
     if (!result.keepOutput()) {
         target.discard();
@@ -52,11 +66,12 @@ int convertFile(const std::filesystem::path& input, const std::filesystem::path&
         if (isCut(status)) {
             text += "; nothing decoded, no output written";
         }
-        return failWith(messages, text);
+        return failAndClear(output, messages, text);
     }
     if (!target.commit()) {
-        return failWith(messages, "cannot write output " + quoted(output) + ": " +
-                                      std::strerror(target.error()));
+        return failAndClear(
+            output, messages,
+            "cannot write output " + quoted(output) + ": " + std::strerror(target.error()));
     }
     if (isCut(status)) {
         messages << "sx.exe: warning: " << quoted(input) << ": " << describe(result.problem)
