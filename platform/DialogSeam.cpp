@@ -24,10 +24,12 @@ QMessageBox::Icon IconFor(int flags) {
     }
 }
 
-// "description|pattern|..." as Qt's name filters. Patterns are separated by ';' in this form
-// and by blanks in Qt's. "*.*" means every file here, while Qt would take it literally and
-// hide the files without a dot, so it becomes "*".
-QStringList NameFilters(const std::string& filter) {
+}  // namespace
+
+// Patterns are separated by ';' in the filter text and by blanks in Qt's. "*.*" means every
+// file there, while Qt would take it literally and hide the files without a dot, so it becomes
+// "*".
+QStringList QtNameFilters(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split('|');
     QStringList result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -45,6 +47,8 @@ QStringList NameFilters(const std::string& filter) {
     }
     return result;
 }
+
+namespace {
 
 class QtDialogs : public DialogSeam {
   public:
@@ -66,7 +70,7 @@ class QtDialogs : public DialogSeam {
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setWindowModality(Qt::ApplicationModal);
-        dialog.setNameFilters(NameFilters(request.filter));
+        dialog.setNameFilters(QtNameFilters(request.filter));
         if (!request.fileName.empty()) {
             dialog.selectFile(QString::fromStdString(request.fileName));
         }

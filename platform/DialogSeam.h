@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include <deque>
 #include <functional>
 #include <optional>
@@ -38,6 +40,10 @@ class DialogSeam {
     virtual std::optional<std::string> ShowOpenDialog(QWidget* owner,
                                                       const OpenDialogRequest& request) = 0;
 };
+
+// A filter in the form "description|pattern|..." as Qt's name filters ("description (pattern)").
+// "*.*" stands for every file, also those without a dot in their name.
+QStringList QtNameFilters(const std::string& filter);
 
 // The seam in force: the installed one, else the real Qt dialogs.
 DialogSeam& Dialogs();

@@ -11,9 +11,10 @@
 namespace platform {
 
 QFont WindowFont(int characterHeight) {
-    // Liberation Sans has the metrics of the sans serif that the layout was designed with in
-    // mind: at character height 11 its text height is 13 pixels, like MS Sans Serif 8 pt.
-    QFont font(QStringLiteral("Liberation Sans"));
+    // DejaVu Sans (fonts-dejavu-core) has the proportions the layout was designed for: at
+    // character height 11 its text height is 13 pixels, ascent 10 and descent 3, as with
+    // MS Sans Serif 8 pt. Liberation Sans, the other candidate, comes out at 12.
+    QFont font(QStringLiteral("DejaVu Sans"));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(characterHeight);
     font.setWeight(QFont::Normal);
