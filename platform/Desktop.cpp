@@ -33,7 +33,7 @@ DesktopSeam* installed = nullptr;
 }  // namespace
 
 QUrl DesktopAddressFor(const std::string& target) {
-    const QString text = QString::fromLocal8Bit(Trimmed(target));
+    const QString text = QString::fromStdString(Trimmed(target));
     if (text.isEmpty()) {
         return {};
     }

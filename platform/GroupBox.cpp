@@ -10,7 +10,10 @@ TGroupBox::TGroupBox(QWidget* parent) : QGroupBox(parent) {
 
 void TGroupBox::SetCaption(const std::string& caption) {
     caption_ = caption;
-    setTitle(QString::fromLocal8Bit(caption));
+    // A '&' would make Qt underline the next letter and bind Alt+letter to the box.
+    QString title = QString::fromStdString(caption);
+    title.replace('&', QStringLiteral("&&"));
+    setTitle(title);
 }
 
 }  // namespace platform

@@ -25,7 +25,7 @@ void TLabel::SetAutoSize(bool autoSize) {
 }
 
 QString TLabel::DisplayText(const std::string& caption) {
-    QString text = QString::fromLocal8Bit(caption);
+    QString text = QString::fromStdString(caption);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;

@@ -20,7 +20,7 @@ TLinkLabel::TLinkLabel(QWidget* parent) : QLabel(parent) {
 
 void TLinkLabel::SetCaption(const std::string& caption) {
     caption_ = caption;
-    setText(QString::fromLocal8Bit(caption));
+    setText(QString::fromStdString(caption));
     adjustSize();
 }
 

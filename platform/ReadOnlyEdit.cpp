@@ -1,7 +1,6 @@
 #include "platform/ReadOnlyEdit.h"
 
 #include <QEvent>
-#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -18,27 +17,16 @@ TReadOnlyEdit::TReadOnlyEdit(QWidget* parent) : QLineEdit(parent) {
 }
 
 void TReadOnlyEdit::SetText(const std::string& text) {
-    setText(QString::fromLocal8Bit(text));
+    setText(QString::fromStdString(text));
     setCursorPosition(0);
 }
 
 std::string TReadOnlyEdit::Text() const {
-    return text().toLocal8Bit().toStdString();
+    return text().toStdString();
 }
 
 QColor TReadOnlyEdit::ScrollBarColor(const QPalette& palette) {
     return palette.color(QPalette::Active, QPalette::Button).darker(120);
-}
-
-void TReadOnlyEdit::focusInEvent(QFocusEvent* event) {
-    QLineEdit::focusInEvent(event);
-    // Qt keeps an earlier partial selection when the box is tabbed into again; the whole text
-    // is meant.
-    const Qt::FocusReason reason = event->reason();
-    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
-        reason == Qt::ShortcutFocusReason) {
-        selectAll();
-    }
 }
 
 void TReadOnlyEdit::keyPressEvent(QKeyEvent* event) {

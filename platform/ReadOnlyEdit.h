@@ -7,9 +7,9 @@
 namespace platform {
 
 // A one-line box whose text the user can select and copy but not change. Its background is the
-// scroll-bar colour whether or not it has the focus. Tabbing into it selects the whole text;
-// clicking into it places the caret, which is drawn although the text cannot be edited. Enter
-// is taken by the box, so it does not reach a dialog's buttons.
+// scroll-bar colour whether or not it has the focus. Tabbing into it selects the whole text
+// (QLineEdit's own way); clicking into it places the caret, which is drawn although the text
+// cannot be edited. Enter is taken by the box, so it does not reach a dialog's buttons.
 class TReadOnlyEdit : public QLineEdit {
     Q_OBJECT
   public:
@@ -23,7 +23,6 @@ class TReadOnlyEdit : public QLineEdit {
     static QColor ScrollBarColor(const QPalette& palette);
 
   protected:
-    void focusInEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
