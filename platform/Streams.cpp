@@ -1,13 +1,14 @@
 #include "platform/Streams.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <limits>
-#include <new>
 
 #include "platform/Errors.h"
 #include "platform/FileFaults.h"
@@ -62,19 +63,43 @@ bool TransferAll(std::int64_t length, std::int64_t limit, Transfer transfer) {
     return true;
 }
 
-// Reads exactly length bytes at offset into destination, or throws StreamReadError.
-void ReadExactly(const std::string& path, int fd, std::uint8_t* destination, std::int64_t offset,
-                 std::int64_t length) {
-    const bool complete =
-        TransferAll(length, faults::ReadLimitFor(path), [&](std::int64_t done, std::size_t ask) {
-            return ::pread(fd, destination + done, ask, offset + done);
-        });
+// Reads exactly length bytes at offset into destination, or throws StreamReadError. limit is
+// how many more bytes the fault table lets this open deliver (negative: no limit).
+void ReadExactly(int fd, std::uint8_t* destination, std::int64_t offset, std::int64_t length,
+                 std::int64_t limit) {
+    const bool complete = TransferAll(length, limit, [&](std::int64_t done, std::size_t ask) {
+        return ::pread(fd, destination + done, ask, offset + done);
+    });
     if (!complete) {
         throw StreamReadError();
     }
 }
 
+// Large blocks sit on 2 MiB boundaries and ask for huge pages: a container is read once and
+// then searched from end to end, and with small pages every one of its 4 KiB pages costs a
+// fault and a TLB miss of its own. The storage stays uninitialised (see the class comment).
+std::uint8_t* AllocateBlock(std::size_t size) {
+    constexpr std::size_t kHugePageBytes = 2 * 1024 * 1024;
+    if (size < kHugePageBytes) {
+        return static_cast<std::uint8_t*>(std::malloc(size));
+    }
+    if (size > std::numeric_limits<std::size_t>::max() - kHugePageBytes) {
+        return nullptr;
+    }
+    const std::size_t rounded = (size + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
+    void* block = std::aligned_alloc(kHugePageBytes, rounded);
+    if (block != nullptr) {
+        // Only a hint: where the system has no huge pages the block works as it is.
+        ::madvise(block, rounded, MADV_HUGEPAGE);
+    }
+    return static_cast<std::uint8_t*>(block);
+}
+
 }  // namespace
+
+void MemoryStream::FreeBlock::operator()(std::uint8_t* block) const {
+    std::free(block);
+}
 
 void MemoryStream::SetSize(std::int64_t size) {
     Clear();
@@ -84,8 +109,7 @@ void MemoryStream::SetSize(std::int64_t size) {
     if (size == 0) {
         return;
     }
-    // Default-initialised on purpose: see the class comment.
-    data_.reset(new (std::nothrow) std::uint8_t[static_cast<std::size_t>(size)]);
+    data_.reset(AllocateBlock(static_cast<std::size_t>(size)));
     if (!data_) {
         throw OutOfMemoryError();
     }
@@ -106,6 +130,10 @@ std::int64_t FileSizeOf(const std::string& path) {
 }
 
 void MemoryStream::LoadFromFile(const std::string& path) {
+    LoadFromFile(path, nullptr);
+}
+
+void MemoryStream::LoadFromFile(const std::string& path, const LoadObserver& onLoaded) {
     FileHandle file = OpenForReading(path);
     struct stat info {};
     if (::fstat(file.Get(), &info) != 0) {
@@ -114,7 +142,20 @@ void MemoryStream::LoadFromFile(const std::string& path) {
     // Load into a fresh stream first, so that a failure leaves this one as it was.
     MemoryStream loaded;
     loaded.SetSize(static_cast<std::int64_t>(info.st_size));
-    ReadExactly(path, file.Get(), loaded.Data(), 0, loaded.Size());
+    const std::int64_t limit = faults::ReadLimitFor(path);
+    if (!onLoaded) {
+        ReadExactly(file.Get(), loaded.Data(), 0, loaded.Size(), limit);
+    } else {
+        // In blocks that fit the processor's cache, so that the observer finds them there.
+        constexpr std::int64_t kObservedBlockBytes = 256 * 1024;
+        for (std::int64_t done = 0; done < loaded.Size();) {
+            const std::int64_t length = std::min(kObservedBlockBytes, loaded.Size() - done);
+            ReadExactly(file.Get(), loaded.Data() + done, done, length,
+                        limit < 0 ? -1 : std::max<std::int64_t>(limit - done, 0));
+            done += length;
+            onLoaded(std::span<const std::uint8_t>(loaded.Data(), static_cast<std::size_t>(done)));
+        }
+    }
     *this = std::move(loaded);
 }
 
@@ -126,7 +167,7 @@ void MemoryStream::LoadRangeFromFile(const std::string& path, std::int64_t offse
     }
     MemoryStream loaded;
     loaded.SetSize(length);
-    ReadExactly(path, file.Get(), loaded.Data(), offset, length);
+    ReadExactly(file.Get(), loaded.Data(), offset, length, faults::ReadLimitFor(path));
     *this = std::move(loaded);
 }
 

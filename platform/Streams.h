@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 namespace platform {
@@ -22,6 +24,16 @@ class MemoryStream {
     // Reads the whole file. Throws FileOpenError, StreamReadError or OutOfMemoryError.
     void LoadFromFile(const std::string& path);
 
+    // Told, while a load runs, each time another block of the file has arrived: loaded views
+    // the bytes from the file's first byte up to the last one read so far, in the stream's own
+    // storage (it stays valid once the load has succeeded). Lets a caller work on the bytes
+    // while they are still in the processor's cache. An exception from it ends the load.
+    using LoadObserver = std::function<void(std::span<const std::uint8_t> loaded)>;
+
+    // Reads the whole file in blocks and tells onLoaded after each one (never for an empty
+    // file). Throws as LoadFromFile does, and whatever onLoaded throws.
+    void LoadFromFile(const std::string& path, const LoadObserver& onLoaded);
+
     // Reads length bytes starting at offset. A range that runs past the end of the file is a
     // StreamReadError. Also throws FileOpenError and OutOfMemoryError.
     void LoadRangeFromFile(const std::string& path, std::int64_t offset, std::int64_t length);
@@ -35,7 +47,11 @@ class MemoryStream {
     void Clear();
 
   private:
-    std::unique_ptr<std::uint8_t[]> data_;
+    struct FreeBlock {
+        void operator()(std::uint8_t* block) const;
+    };
+
+    std::unique_ptr<std::uint8_t[], FreeBlock> data_;
     std::int64_t size_ = 0;
 };
 

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -231,6 +234,58 @@ TEST_F(FileRoutinesTest, AWriteThatFallsShortIsAStreamWriteErrorWithTheBytesSoFa
     const std::string full = PathOf("full.asf");
     fs::create_symlink("/dev/full", full);
     EXPECT_EQ(FailureText([&] { stream.SaveToFile(full); }), "Stream write error");
+}
+
+TEST_F(FileRoutinesTest, AnObservedLoadShowsGrowingPrefixesOfTheFinalStorage) {
+    std::string bytes(600000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<char>(i % 251);
+    }
+    const std::string path = Write("big.dat", bytes);
+
+    platform::MemoryStream stream;
+    std::vector<std::size_t> seen;
+    const std::uint8_t* viewed = nullptr;
+    stream.LoadFromFile(path, [&](std::span<const std::uint8_t> loaded) {
+        ASSERT_TRUE(seen.empty() || loaded.size() > seen.back());
+        EXPECT_EQ(std::memcmp(loaded.data(), bytes.data(), loaded.size()), 0);
+        seen.push_back(loaded.size());
+        viewed = loaded.data();
+    });
+    EXPECT_EQ(Contents(stream), bytes);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_GT(seen.size(), 1u) << "told block by block, not once at the end";
+    EXPECT_EQ(seen.back(), bytes.size());
+    EXPECT_EQ(viewed, stream.Data());
+
+    platform::MemoryStream empty;
+    empty.LoadFromFile(Write("empty.dat", ""), [&](auto) { ADD_FAILURE() << "told of no block"; });
+    EXPECT_EQ(empty.Size(), 0);
+}
+
+TEST_F(FileRoutinesTest, AnObservedLoadEndsAtAFailedReadOrAnObserversException) {
+    const std::string path = Write("big.dat", std::string(600000, 'x'));
+    platform::MemoryStream stream;
+    stream.LoadRangeFromFile(path, 0, 2);
+
+    platform::faults::FailReadAfter(path, 300000);
+    std::size_t mostSeen = 0;
+    EXPECT_EQ(FailureText([&] {
+                  stream.LoadFromFile(path, [&](std::span<const std::uint8_t> loaded) {
+                      mostSeen = loaded.size();
+                  });
+              }),
+              "Stream read error");
+    EXPECT_LE(mostSeen, 300000u);
+    platform::faults::ClearAll();
+
+    EXPECT_EQ(FailureText([&] {
+                  stream.LoadFromFile(path, [](std::span<const std::uint8_t>) {
+                      throw platform::Error("observer gave up");
+                  });
+              }),
+              "observer gave up");
+    EXPECT_EQ(Contents(stream), "xx") << "a failed load leaves the stream as it was";
 }
 
 TEST_F(FileRoutinesTest, AnImpossibleSizeIsOutOfMemory) {
