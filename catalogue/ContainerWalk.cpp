@@ -2,26 +2,25 @@
 
 #include <algorithm>
 
-#include "catalogue/PatternSearch.h"
+#include "catalogue/StreamMarkers.h"
 
 namespace catalogue {
 
-ContainerWalk::ContainerWalk(std::span<const std::uint8_t> container) : container_(container) {}
+ContainerWalk::ContainerWalk(std::int64_t containerSize, std::span<const FoundStream> streams)
+    : size_(containerSize), streams_(streams) {}
 
 void ContainerWalk::ReadWindow() {
-    const std::int64_t length = std::min(kScanChunkSize, size() - position_);
-    window_ =
-        container_.subspan(static_cast<std::size_t>(position_), static_cast<std::size_t>(length));
-    position_ += length;
+    position_ += std::min(kScanChunkSize, size_ - position_);
 }
 
-std::optional<std::int64_t> ContainerWalk::FindStartInWindow() const {
-    const std::uint8_t* const windowEnd = window_.data() + window_.size();
-    const std::uint8_t* const found = FindPattern(window_.data(), windowEnd, kStartPattern);
-    if (found == windowEnd) {
+std::optional<FoundStream> ContainerWalk::TakeStreamInWindow() {
+    // The window ends at P. The next stream's marker is the first one at or after the window's
+    // start, since every stream before it has been taken.
+    if (next_ >= streams_.size() ||
+        streams_[next_].start + static_cast<std::int64_t>(kStartPattern.size()) > position_) {
         return std::nullopt;
     }
-    return found - container_.data();
+    return streams_[next_++];
 }
 
 bool ContainerWalk::MovePastEmptyWindow() {
@@ -31,19 +30,6 @@ bool ContainerWalk::MovePastEmptyWindow() {
     // A window that does not reach the end is a full one, so this still moves P forward.
     position_ -= static_cast<std::int64_t>(kStartPattern.size()) - 1;
     return true;
-}
-
-std::int64_t ContainerWalk::FindEnd(std::int64_t start) const {
-    const std::uint8_t* const containerEnd = container_.data() + container_.size();
-    // An end pattern cannot begin inside the start marker's own four bytes.
-    const std::int64_t searchFrom =
-        std::min(start + static_cast<std::int64_t>(kStartPattern.size()), size());
-    const std::uint8_t* const found =
-        FindPattern(container_.data() + searchFrom, containerEnd, kEndPattern);
-    if (found == containerEnd) {
-        return size();
-    }
-    return (found - container_.data()) + static_cast<std::int64_t>(kEndPattern.size());
 }
 
 }  // namespace catalogue

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "catalogue/ContainerWalk.h"
+#include "catalogue/StreamFinder.h"
 #include "platform/Errors.h"
 #include "platform/FileRoutines.h"
 #include "platform/Streams.h"
@@ -35,14 +37,22 @@ void ThrowIfTooLarge(const std::string& path, std::int64_t size) {
     }
 }
 
-platform::MemoryStream LoadContainer(const std::string& path) {
+// Loads the container and finds its streams while it arrives, each block while it is still in
+// the cache; the bytes themselves are not needed afterwards.
+std::vector<catalogue::FoundStream> FindStreamsInContainer(const std::string& path,
+                                                           std::int64_t& containerSize) {
     // Refused before loading, so that a huge file costs neither the time nor the memory.
     ThrowIfTooLarge(path, platform::FileSizeOf(path));
+    catalogue::StreamFinder finder;
     platform::MemoryStream container;
-    container.LoadFromFile(path);
-    // The file may have grown between the look at its size and the load.
-    ThrowIfTooLarge(path, container.Size());
-    return container;
+    container.LoadFromFile(path, [&](std::span<const std::uint8_t> loaded) {
+        // The file may have grown since the look at its size.
+        ThrowIfTooLarge(path, static_cast<std::int64_t>(loaded.size()));
+        finder.Advance(loaded);
+    });
+    containerSize = container.Size();
+    finder.Finish(containerSize);
+    return finder.Streams();
 }
 
 void RecordStart(StreamCatalogue& catalogue, ScanHost& host, const std::string& fileName,
@@ -90,36 +100,34 @@ void ScanContainer(StreamCatalogue& catalogue, ScanHost& host) {
     }
     RunningScan running;
     const std::string fileName = platform::ExtractFileName(catalogue.ContainerPath);
-    platform::MemoryStream container = LoadContainer(catalogue.ContainerPath);
-    const std::int64_t size = container.Size();
+    std::int64_t size = 0;
+    const std::vector<catalogue::FoundStream> streams =
+        FindStreamsInContainer(catalogue.ContainerPath, size);
 
     // An empty file keeps a range of one, so that it is listed as holding no stream rather
     // than refused by the progress indicator.
     host.SetProgressMin(kProgressMinimum);
     host.SetProgressMax(std::max(static_cast<std::int32_t>(size), kProgressMinimum));
 
-    catalogue::ContainerWalk walk(
-        std::span<const std::uint8_t>(container.Data(), static_cast<std::size_t>(size)));
+    catalogue::ContainerWalk walk(size, streams);
     // The catalogue is consistent at both pumps: every listed row has its start and its end.
     while (!walk.Done()) {
         host.SetProgressPosition(static_cast<std::int32_t>(walk.Position()));
         walk.ReadWindow();
         host.ProcessMessages();
         host.SetProgressPosition(static_cast<std::int32_t>(walk.Position()));
-        const std::optional<std::int64_t> start = walk.FindStartInWindow();
+        const std::optional<catalogue::FoundStream> stream = walk.TakeStreamInWindow();
         host.ProcessMessages();
-        if (!start) {
+        if (!stream) {
             if (!walk.MovePastEmptyWindow()) {
                 break;
             }
             continue;
         }
-        RecordStart(catalogue, host, fileName, *start);
-        const std::int64_t end = walk.FindEnd(*start);
-        RecordEnd(catalogue, end);
-        walk.MoveTo(end);
+        RecordStart(catalogue, host, fileName, stream->start);
+        RecordEnd(catalogue, stream->end);
+        walk.MoveTo(stream->end);
     }
-    container.Clear();
 
     host.ShowMessage("Founded *.asf: " + std::to_string(catalogue.StreamCount), "Information",
                      kInformationFlag);
