@@ -35,10 +35,14 @@ inline std::int16_t expandNibble(std::uint32_t nibble, const FramePredictor& p, 
 void decodeAdpcmFrame(const std::uint8_t* frame, std::size_t count, AdpcmRounding rounding,
                       AdpcmHistory& history, std::int16_t* out, std::size_t stride) {
     const FramePredictor p = predictorFor(frame[0] >> 4, frame[0] & 0x0F, rounding);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint8_t byte = frame[1 + i / 2];
-        const std::uint32_t nibble = (i % 2 == 0) ? (byte >> 4) : (byte & 0x0F);
-        out[i * stride] = expandNibble(nibble, p, history);
+    const std::uint8_t* nibbles = frame + 1;
+    // Whole bytes first (two samples each), then a lone high nibble when count is odd.
+    for (std::size_t pair = 0; pair < count / 2; ++pair, out += 2 * stride) {
+        out[0] = expandNibble(nibbles[pair] >> 4, p, history);
+        out[stride] = expandNibble(nibbles[pair] & 0x0F, p, history);
+    }
+    if (count % 2 != 0) {
+        out[0] = expandNibble(nibbles[count / 2] >> 4, p, history);
     }
 }
 

@@ -102,7 +102,8 @@ Problem BlockDecoder::decode(std::span<const std::uint8_t> block) {
     if (count > kMaxBlockSamples) {
         return Problem{Status::BlockCountTooLarge, count};
     }
-    samples_.assign(std::size_t{count} * info_.channels, 0);
+    // Every sample of the buffer is written by a successful decode.
+    samples_.resize(std::size_t{count} * info_.channels);
     const Status status =
         info_.offsetTable ? decodeWithTable(block, count) : decodeWithoutTable(block, count);
     if (status != Status::Ok) {

@@ -1,6 +1,8 @@
 #include "sx/WavWriter.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "sx/ByteOrder.h"
 
@@ -99,6 +101,12 @@ bool WavWriter::write(const std::int16_t* samples, std::size_t frames) {
     const auto& order = kWavChannelOrder.at(channels);
     buffer_.resize(frames * channels * kBytesPerSample);
     std::uint8_t* out = buffer_.data();
+    if (channels <= 2 && std::endian::native == std::endian::little) {
+        // The samples are already in the file's order and byte order.
+        std::memcpy(out, samples, buffer_.size());
+        frames_ += frames;
+        return sink_.write(buffer_);
+    }
     for (std::size_t f = 0; f < frames; ++f, samples += channels) {
         for (std::size_t ch = 0; ch < channels; ++ch, out += kBytesPerSample) {
             storeU16Le(out, static_cast<std::uint16_t>(samples[order[ch]]));
