@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -119,56 +118,12 @@ INSTANTIATE_TEST_SUITE_P(Containers, ScanCaseTest, ::testing::ValuesIn(kScanCase
                              return std::string(row.param.name);
                          });
 
-// The rule, written as plainly as it reads: from position P, the next start marker s; its end
-// is just past the next end pattern at or after s + 4, or the end of the file; go on from there.
-std::vector<Span> StreamsByTheRule(const std::string& bytes) {
-    const std::string start = "SCHl";
-    const std::string end("SCEl\x08", 5);
-    std::vector<Span> spans;
-    std::size_t position = 0;
-    for (;;) {
-        const std::size_t s = bytes.find(start, position);
-        if (s == std::string::npos) {
-            return spans;
-        }
-        const std::size_t q = bytes.find(end, s + 4);
-        const std::size_t e = q == std::string::npos ? bytes.size() : q + 5;
-        spans.push_back({static_cast<std::int64_t>(s), static_cast<std::int64_t>(e)});
-        position = e;
-    }
-}
-
-// Random containers rich in pieces of the markers, with gaps long enough to put markers on and
-// across window borders, and streams long enough to span windows.
-std::string RandomContainer(unsigned seed) {
-    std::mt19937 random(seed);
-    const std::string pieces[] = {
-        "SCHl", std::string("SCEl\x08", 5), "S", "SC", "SCH", "SCE", "SCEl",
-        "l",    std::string("\x08", 1)};
-    std::string bytes;
-    const int segments = 40 + static_cast<int>(random() % 40);
-    for (int i = 0; i < segments; ++i) {
-        switch (random() % 4) {
-            case 0:
-                bytes.append(random() % 160000, 'x');
-                break;
-            case 1:
-                bytes.append(random() % 40, '\0');
-                break;
-            default:
-                bytes += pieces[random() % std::size(pieces)];
-                break;
-        }
-    }
-    return bytes;
-}
-
 class RandomContainerTest : public ::testing::TestWithParam<unsigned> {};
 
 TEST_P(RandomContainerTest, ListsWhatTheRuleFinds) {
-    const std::string bytes = RandomContainer(GetParam());
+    const std::string bytes = scantest::RandomContainer(GetParam());
     ScanRun run(bytes);
-    const std::vector<Span> expected = StreamsByTheRule(bytes);
+    const std::vector<Span> expected = scantest::StreamsByTheRule(bytes);
     EXPECT_EQ(scantest::Listed(run.catalogue), expected);
     EXPECT_EQ(run.host.rows.size(), expected.size());
 }
