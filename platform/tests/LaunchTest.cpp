@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <map>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@ struct SplitCase {
     const char* name;
     std::string text;
     Arguments expected;
+
+    friend void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class SplitCommandLineTest : public ::testing::TestWithParam<SplitCase> {};
@@ -62,6 +65,8 @@ struct EscapeCase {
     const char* name;
     std::string original;
     std::string escaped;
+
+    friend void PrintTo(const EscapeCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class EscapeForQuotesTest : public ::testing::TestWithParam<EscapeCase> {};
@@ -216,6 +221,8 @@ struct RefusalCase {
     std::function<std::pair<std::string, std::optional<std::string>>(const scratch::Directory&)>
         prepare;
     int expected;
+
+    friend void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class LaunchRefusedTest : public LaunchHiddenTest,
