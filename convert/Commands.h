@@ -7,7 +7,7 @@
 
 // What the play and convert commands need from the main window.
 class CommandHost {
-public:
+  public:
     virtual ~CommandHost() = default;
 
     // The selected row of the stream list, or -1 when none is selected.
@@ -21,12 +21,16 @@ public:
 };
 
 // Plays the selected stream: stop the sound, extract to temp.asf, delete temp.wav, start the
-// converter, wait for its output, play it. Expects a selected row.
+// converter, wait for its output (handling window events meanwhile, so other commands may run
+// nested), play it. Does nothing at all when no row is selected. Extraction failures arrive
+// as platform::Error; a missing converter is reported through host, one that cannot start
+// ends the command silently.
 void PlayStream(const StreamCatalogue& catalogue, CommandHost& host);
 
 // Stops the sound that this program is playing, if any.
 void StopSound();
 
-// Converts the selected stream into "<row text>.wav" beside the program and says where.
-// Expects a selected row.
+// Converts the selected stream into "<row text>.wav" beside the program and says where, while
+// the converter still works. Does not stop the sound or wait. Does nothing at all when no row
+// is selected; failures as for PlayStream.
 void ConvertStream(const StreamCatalogue& catalogue, CommandHost& host);
