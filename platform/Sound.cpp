@@ -2,14 +2,34 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "platform/AlertSound.h"
 
 namespace platform {
 namespace {
 
-// One sound at a time, on a device opened for it: closing the device is what stops a sound.
+// Device buffers of about 40 ms: short enough that a stop takes effect at once and that
+// closing a device (which waits for its current buffer) costs little, long enough to play
+// without gaps on a busy machine. A power of two, as SDL prefers.
+Uint16 BufferFramesFor(int sampleRate) {
+    const int wanted = std::max(sampleRate / 25, 64);
+    Uint16 frames = 64;
+    while (frames < wanted && frames < 16384) {
+        frames = static_cast<Uint16>(frames * 2);
+    }
+    return frames;
+}
+
+bool SameFormat(const SDL_AudioSpec& a, const SDL_AudioSpec& b) {
+    return a.freq == b.freq && a.format == b.format && a.channels == b.channels;
+}
+
+// One sound at a time. The device stays open between sounds of the same format: a stop
+// empties its queue and pauses it, and the next sound of that format starts on it at once.
+// A sound of another format gets a device of its own (SDL converts for the hardware).
 class SoundService {
   public:
     SoundService() = default;
@@ -19,8 +39,8 @@ class SoundService {
 
     void Stop() {
         if (device_ != 0) {
-            SDL_CloseAudioDevice(device_);
-            device_ = 0;
+            SDL_PauseAudioDevice(device_, 1);
+            SDL_ClearQueuedAudio(device_);
         }
     }
 
@@ -35,14 +55,14 @@ class SoundService {
         } else if (alertAllowed && StartAlert()) {
             outcome = SoundOutcome::PlayedAlert;
         }
-        if (waitForEnd) {
+        if (waitForEnd && outcome != SoundOutcome::NothingPlayed) {
             WaitForEnd();
         }
         return outcome;
     }
 
     void Close() {
-        Stop();
+        CloseDevice();
         if (audioOpen_) {
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
             audioOpen_ = false;
@@ -59,6 +79,13 @@ class SoundService {
             audioOpen_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
         }
         return audioOpen_;
+    }
+
+    void CloseDevice() {
+        if (device_ != 0) {
+            SDL_CloseAudioDevice(device_);
+            device_ = 0;
+        }
     }
 
     bool StartFile(const char* name) {
@@ -82,20 +109,23 @@ class SoundService {
         return Start(spec, samples.data(), static_cast<Uint32>(samples.size() * sizeof samples[0]));
     }
 
-    // Opens a device in the sound's own format (SDL converts it for the hardware) and queues
-    // the whole sound on it.
+    // Queues the whole sound on a device in the sound's own format.
     bool Start(SDL_AudioSpec spec, const void* data, Uint32 length) {
         spec.callback = nullptr;
         spec.userdata = nullptr;
-        if (spec.samples == 0) {
-            spec.samples = 4096;
+        spec.samples = BufferFramesFor(spec.freq);
+        if (device_ != 0 && !SameFormat(spec, deviceFormat_)) {
+            CloseDevice();
         }
-        device_ = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
         if (device_ == 0) {
-            return false;
+            device_ = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+            if (device_ == 0) {
+                return false;
+            }
+            deviceFormat_ = spec;
         }
         if (SDL_QueueAudio(device_, data, length) != 0) {
-            Stop();
+            SDL_ClearQueuedAudio(device_);
             return false;
         }
         SDL_PauseAudioDevice(device_, 0);
@@ -103,14 +133,14 @@ class SoundService {
     }
 
     void WaitForEnd() {
-        while (device_ != 0 && SDL_GetQueuedAudioSize(device_) > 0 &&
-               SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_PLAYING) {
+        while (SDL_GetQueuedAudioSize(device_) > 0) {
             SDL_Delay(10);
         }
     }
 
     bool audioOpen_ = false;
     SDL_AudioDeviceID device_ = 0;
+    SDL_AudioSpec deviceFormat_{};
 };
 
 SoundService& Service() {

@@ -196,19 +196,27 @@ class PlayedBytesTest : public SoundTest {
     std::string played_ = dir_ / "played.raw";
 };
 
-TEST_F(PlayedBytesTest, PlaysTheSamplesOfTheFileAndANewPlayReplacesThem) {
-    const std::string first = Ramp(3000);
-    const std::string second = std::string(3000, '\x10') + Ramp(1000);
+TEST_F(PlayedBytesTest, PlaysTheSamplesOfTheFileAndANewPlayCutsTheOldOneOff) {
+    // A first sound far longer than the test, so that it can only be cut off, never end.
+    std::string first(400000, '\0');
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        first[i] = static_cast<char>(0x40 + i % 13);
+    }
+    const std::string second = Ramp(3000);
+    const std::string third = std::string(2000, '\x10') + Ramp(1000);
     scratch::WriteFile(dir_ / "first.wav", PcmWav(8, 1, 8000, first));
-    scratch::WriteFile(dir_ / "second.wav", PcmWav(16, 2, 22050, second));
+    scratch::WriteFile(dir_ / "second.wav", PcmWav(8, 1, 8000, second));
+    scratch::WriteFile(dir_ / "third.wav", PcmWav(16, 2, 22050, third));
 
     platform::sndPlaySound((dir_ / "first.wav").c_str(), platform::kSoundAsync);
-    EXPECT_TRUE(Played(first));
-
+    ASSERT_TRUE(Played(first.substr(0, 2000)));
     platform::sndPlaySound((dir_ / "second.wav").c_str(), platform::kSoundAsync);
-    EXPECT_TRUE(Played(second));
+    EXPECT_TRUE(Played(second)) << "same format as the first";
     EXPECT_EQ(scratch::ReadFile(played_).find(first), std::string::npos)
-        << "the device of the first sound is gone";
+        << "the first sound plays on after the second started";
+
+    platform::sndPlaySound((dir_ / "third.wav").c_str(), platform::kSoundAsync);
+    EXPECT_TRUE(Played(third)) << "another format";
 }
 
 TEST_F(PlayedBytesTest, UnplayableFileSoundsTheAlert) {
