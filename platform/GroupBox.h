@@ -6,7 +6,9 @@
 
 namespace platform {
 
-// A framed box with a caption that groups other controls. The controls inside are placed
+// A framed box with a caption that groups other controls. The caption sits on the frame's top
+// edge, 8 pixels in, as on the classic desktop (Qt's styles may put it above the frame, where
+// controls placed for the classic look would cover the frame). The controls inside are placed
 // relative to its top-left corner. It never takes the focus itself; tabbing passes through it
 // to the controls it holds.
 class TGroupBox : public QGroupBox {
@@ -16,6 +18,9 @@ class TGroupBox : public QGroupBox {
 
     void SetCaption(const std::string& caption);
     std::string Caption() const { return caption_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     std::string caption_;

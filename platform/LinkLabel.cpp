@@ -13,6 +13,9 @@ TLinkLabel::TLinkLabel(QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
+    // Without a role of its own the label would draw in the text colour that goes with its
+    // parent's background role (button text on a form).
+    setForegroundRole(QPalette::WindowText);
     setMargin(0);
     setIndent(0);
     ApplyLook();
@@ -29,7 +32,7 @@ void TLinkLabel::SetTarget(const std::string& target) {
 }
 
 QColor TLinkLabel::TextColor() const {
-    return palette().color(QPalette::WindowText);
+    return palette().color(foregroundRole());
 }
 
 void TLinkLabel::Click() {

@@ -1,7 +1,8 @@
 #include "ui/HelpSupport.h"
 
+#include <QApplication>
+#include <QPointer>
 #include <QString>
-#include <QWindow>
 
 #include "platform/Application.h"
 
@@ -80,9 +81,10 @@ THelpSupport::THelpSupport() {
     RzEdit3 = MakeEdit(GroupBox2, "RzEdit3", 124, 150, 104, "U000000000000");
     RzEdit4 = MakeEdit(GroupBox2, "RzEdit4", 7, 150, 104, "E000000000000");
 
+    // The two labels are sized to their text (161 by 26 and 92 by 13 in the designed font), so
+    // that a wider font does not cut them off.
     RzLabel1 = Make<platform::TLabel>(GroupBox2, "RzLabel1");
-    RzLabel1->SetAutoSize(false);
-    platform::PlaceControl(*RzLabel1, 7, 20, 161, 26);
+    RzLabel1->move(7, 20);
     // One carriage return between the lines, without a line feed.
     RzLabel1->SetCaption("You can support Author financially\rBank Numbers:");
 
@@ -91,8 +93,7 @@ THelpSupport::THelpSupport() {
     Image1->LoadIcon(QStringLiteral(":/help/HelpPicture.ico"));
 
     RzLabel2 = Make<platform::TLabel>(GroupBox2, "RzLabel2");
-    RzLabel2->SetAutoSize(false);
-    platform::PlaceControl(*RzLabel2, 7, 105, 92, 13);
+    RzLabel2->move(7, 105);
     RzLabel2->SetCaption("WebMoney purses:");
 
     RzEdit5 = MakeEdit(GroupBox2, "RzEdit5", 7, 52, 221, "USD number: 0000-0000-0000-0000");
@@ -149,5 +150,11 @@ void ShowHelpSupport() {
             mainOuter.left() + (mainOuter.width() - helpOuter.width()) / 2,
             mainOuter.top() + (mainOuter.height() - helpOuter.height()) / 2);
     }
+    // The desktop need not give the activation back when a window closes; the window that
+    // was active before the help window, normally the main window, gets it back here.
+    const QPointer<QWidget> previouslyActive = QApplication::activeWindow();
     HelpSupport->ShowModal();
+    if (previouslyActive != nullptr && previouslyActive->isVisible()) {
+        previouslyActive->activateWindow();
+    }
 }

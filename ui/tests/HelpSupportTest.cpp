@@ -33,6 +33,20 @@ QWidget* Find(QWidget& window, const char* name) {
     return window.findChild<QWidget*>(QString::fromLatin1(name));
 }
 
+// Whether the widget, as drawn now, has a pixel of exactly this colour (a link's underline
+// is a solid line of its text colour).
+bool DrawsInColour(QWidget& widget, const QColor& colour) {
+    const QImage image = widget.grab().toImage();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y).rgb() == colour.rgb()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 // ---- The window as designed ----------------------------------------------------------------
 
 struct PlacementCase {
@@ -66,10 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
                       PlacementCase{"Button1", "HelpSupport", {88, 287, 65, 19}},
                       PlacementCase{"RzURLLabel1", "GroupBox1", {11, 14, 0, 0}},
                       PlacementCase{"RzURLLabel2", "GroupBox1", {11, 33, 0, 0}},
-                      PlacementCase{"RzLabel1", "GroupBox2", {7, 20, 161, 26}},
+                      PlacementCase{"RzLabel1", "GroupBox2", {7, 20, 0, 0}},
                       PlacementCase{"RzEdit5", "GroupBox2", {7, 52, 221, 24}},
                       PlacementCase{"RzEdit6", "GroupBox2", {7, 78, 221, 24}},
-                      PlacementCase{"RzLabel2", "GroupBox2", {7, 105, 92, 13}},
+                      PlacementCase{"RzLabel2", "GroupBox2", {7, 105, 0, 0}},
                       PlacementCase{"RzEdit1", "GroupBox2", {7, 124, 104, 24}},
                       PlacementCase{"RzEdit2", "GroupBox2", {124, 124, 104, 24}},
                       PlacementCase{"RzEdit4", "GroupBox2", {7, 150, 104, 24}},
@@ -197,9 +211,12 @@ TEST_F(HelpSupportInputTest, AcceptedLinkClickTurnsOnlyThatLinkPurple) {
     ASSERT_EQ(desktop_.opened.size(), 1u);
     EXPECT_EQ(desktop_.opened[0].toString(),
               QString::fromStdString("mailto:" + window_.RzURLLabel1->Caption()));
+    const QColor highlight = window_.palette().color(QPalette::Active, QPalette::Highlight);
     EXPECT_EQ(window_.RzURLLabel1->TextColor(), QColor(128, 0, 128));
-    EXPECT_EQ(window_.RzURLLabel2->TextColor(),
-              window_.palette().color(QPalette::Active, QPalette::Highlight));
+    EXPECT_EQ(window_.RzURLLabel2->TextColor(), highlight);
+    EXPECT_TRUE(DrawsInColour(*window_.RzURLLabel1, QColor(128, 0, 128)));
+    EXPECT_FALSE(DrawsInColour(*window_.RzURLLabel1, highlight));
+    EXPECT_TRUE(DrawsInColour(*window_.RzURLLabel2, highlight));
 }
 
 TEST_F(HelpSupportInputTest, RefusedLinkClickChangesNothingAndSaysNothing) {
@@ -280,13 +297,13 @@ TEST_F(ShowHelpSupportTest, OpensModallyWithTheFocusOnOkAndBlocksTheMainWindow) 
         EXPECT_EQ(QApplication::focusWidget(), window.Button1);
         ClickMainButtonAsTheDesktopWould();
         EXPECT_EQ(mainClicks_, 0);
-        EXPECT_TRUE(main_->windowHandle()->isVisible());
         for (platform::TReadOnlyEdit* edit : {window.RzEdit1, window.RzEdit5}) {
             EXPECT_FALSE(edit->hasSelectedText());
         }
     });
     EXPECT_FALSE(HelpSupport->isVisible());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(main_));
     ClickMainButtonAsTheDesktopWould();
     EXPECT_EQ(mainClicks_, 1);
 }
