@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <limits>
 
 #include "platform/Errors.h"
 #include "platform/FileFaults.h"
@@ -83,9 +82,6 @@ std::uint8_t* AllocateBlock(std::size_t size) {
     if (size < kHugePageBytes) {
         return static_cast<std::uint8_t*>(std::malloc(size));
     }
-    if (size > std::numeric_limits<std::size_t>::max() - kHugePageBytes) {
-        return nullptr;
-    }
     const std::size_t rounded = (size + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes;
     void* block = std::aligned_alloc(kHugePageBytes, rounded);
     if (block != nullptr) {
@@ -103,7 +99,11 @@ void MemoryStream::FreeBlock::operator()(std::uint8_t* block) const {
 
 void MemoryStream::SetSize(std::int64_t size) {
     Clear();
-    if (size < 0 || static_cast<std::uint64_t>(size) > std::numeric_limits<std::size_t>::max()) {
+    // No machine this runs on holds a terabyte in memory; asking the allocator for more is
+    // refused here, since some allocators (the sanitizers') abort on such a request rather than
+    // fail it.
+    constexpr std::int64_t kLargestBlockBytes = std::int64_t{1} << 40;
+    if (size < 0 || size > kLargestBlockBytes) {
         throw OutOfMemoryError();
     }
     if (size == 0) {

@@ -78,7 +78,7 @@ const ScanCase kScanCases[] = {
     {"StartMarkerCrossingTheEndOfAnOverlappingWindow",
      [] { return ContainerBuilder().Gap(2 * kWindow - 3 - 2).Stream(10); }},
     {"EndPatternAheadOfTheStartMarkerIsPassedOver",
-     [] { return ContainerBuilder().Raw(std::string("SCEl\x08", 5)).Gap(3).Stream(10); }},
+     [] { return ContainerBuilder().Raw(scantest::Bytes("SCEl\x08")).Gap(3).Stream(10); }},
     {"EndPatternDirectlyBehindTheStartMarker", [] { return ContainerBuilder().Stream(0); }},
     {"EndPatternCrossingAWindowBorderOfTheEndSearch",
      // The stream's end pattern begins at 100003: it crosses the border of the windows that a
@@ -98,13 +98,13 @@ const ScanCase kScanCases[] = {
     {"EndPatternWithoutItsLastByteAtTheEndOfTheFile",
      [] { return ContainerBuilder().Stream(3).TruncatedStream(8).Raw("SCEl"); }},
     {"StartMarkerInsideAStreamBelongsToThatStream",
-     [] { return ContainerBuilder().StreamWithBody(std::string("SCHl\0\0SCHl", 10)); }},
+     [] { return ContainerBuilder().StreamWithBody(scantest::Bytes("SCHl\0\0SCHl")); }},
     {"NearMissesAreNoMarkers",
      [] {
          return ContainerBuilder()
-             .Raw(std::string("SCHL schl SCH\0l SCSCH SCE\x08 SCEl\x09", 34))
+             .Raw(scantest::Bytes("SCHL schl SCH\0l SCSCH SCE\x08 SCEl\x09"))
              .Stream(4)
-             .Raw(std::string("SCEl\x07SCEL\x08", 10));
+             .Raw(scantest::Bytes("SCEl\x07SCEL\x08"));
      }},
     {"OverlappingPartialMarkers",
      [] { return ContainerBuilder().Raw("SCSCHSC").Stream(2).Raw("SCESCE"); }},

@@ -18,6 +18,12 @@
 
 namespace scantest {
 
+// The bytes of a string literal, zero bytes included, without its terminating zero.
+template <std::size_t N>
+std::string Bytes(const char (&literal)[N]) {
+    return std::string(literal, N - 1);
+}
+
 // A ScanHost that writes down every call in order, answers the dialog as told, keeps the rows,
 // the status text and the messages, and checks the progress range as the real indicator does.
 class RecordingHost : public ScanHost {
@@ -123,7 +129,7 @@ class ContainerBuilder {
     // "SCHl", the body as given, then "SCEl" and 0x08. The body must hold no end pattern.
     ContainerBuilder& StreamWithBody(const std::string& body) {
         const auto start = static_cast<std::int64_t>(bytes.size());
-        bytes += "SCHl" + body + std::string("SCEl\x08", 5);
+        bytes += "SCHl" + body + Bytes("SCEl\x08");
         expected.push_back({start, static_cast<std::int64_t>(bytes.size())});
         return *this;
     }
@@ -214,9 +220,8 @@ inline std::vector<Span> StreamsByTheRule(const std::string& bytes) {
 // across window borders, and streams long enough to span windows.
 inline std::string RandomContainer(unsigned seed) {
     std::mt19937 random(seed);
-    const std::string pieces[] = {
-        "SCHl", std::string("SCEl\x08", 5), "S", "SC", "SCH", "SCE", "SCEl",
-        "l",    std::string("\x08", 1)};
+    const std::string pieces[] = {"SCHl", Bytes("SCEl\x08"), "S", "SC", "SCH", "SCE", "SCEl",
+                                  "l",    Bytes("\x08")};
     std::string bytes;
     const int segments = 40 + static_cast<int>(random() % 40);
     for (int i = 0; i < segments; ++i) {

@@ -47,7 +47,7 @@ TEST_P(PatternSearchTest, FindsTheFirstWholeMatchAtEveryPlaceAndLength) {
             std::string text(length, '\0');
             text.replace(place, end.size(), end);
             if (place >= 6) {
-                text.replace(0, 5, std::string("SCEl\x09", 5));
+                text.replace(0, 5, scantest::Bytes("SCEl\x09"));
             }
             ASSERT_EQ(Find(text, end), static_cast<std::int64_t>(place))
                 << "length " << length << ", place " << place;
@@ -68,7 +68,7 @@ TEST_P(PatternSearchTest, AgreesWithTheStandardSearchOnTextsFullOfNearMisses) {
         for (char& c : text) {
             c = alphabet[random() % alphabet.size()];
         }
-        for (const std::string& pattern : {std::string("SCHl"), std::string("SCEl\x08", 5)}) {
+        for (const std::string& pattern : {std::string("SCHl"), scantest::Bytes("SCEl\x08")}) {
             const auto expected = text.find(pattern);
             ASSERT_EQ(Find(text, pattern),
                       expected == std::string::npos ? -1 : static_cast<std::int64_t>(expected))
@@ -121,8 +121,8 @@ INSTANTIATE_TEST_SUITE_P(Seeds, StreamFinderTest, ::testing::Range(100u, 106u));
 
 TEST(StreamFinderMarkersTest, MarkersSplitByEveryBlockBorderAreFound) {
     // Two streams; blocks of one byte split each marker at every one of its places.
-    const std::string bytes = std::string("xSCHlab") + std::string("SCEl\x08", 5) + "SCHl" +
-                              std::string("SCEl\x08", 5) + "SCH";
+    const std::string bytes = std::string("xSCHlab") + scantest::Bytes("SCEl\x08") + "SCHl" +
+                              scantest::Bytes("SCEl\x08") + "SCH";
     EXPECT_EQ(FindInBlocks(bytes, 1), (std::vector<scantest::Span>{{1, 12}, {12, 21}}));
     EXPECT_EQ(FindInBlocks(bytes, 2), FindInBlocks(bytes, 1));
 }
