@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -375,6 +376,22 @@ TEST_F(ShowHelpSupportTest, EveryOpeningIsAFreshWindowCentredOverTheMainWindowAs
         EXPECT_FALSE(window.RzURLLabel2->Visited());
         QTest::mouseClick(window.Button1, Qt::LeftButton);
     });
+}
+
+TEST_F(ShowHelpSupportTest, OnlyTheLatestWindowIsKeptAndTheReferenceNeverDangles) {
+    QPointer<THelpSupport> first;
+    WhileShown([&](THelpSupport& window) {
+        first = &window;
+        QTest::mouseClick(window.Button1, Qt::LeftButton);
+    });
+    EXPECT_EQ(HelpSupport, first.data());
+    WhileShown([&](THelpSupport& window) {
+        EXPECT_TRUE(first.isNull());
+        EXPECT_EQ(HelpSupport, &window);
+        QTest::mouseClick(window.Button1, Qt::LeftButton);
+    });
+    platform::Application().DestroyForms();
+    EXPECT_EQ(HelpSupport, nullptr);
 }
 
 TEST_F(ShowHelpSupportTest, CentringTruncatesAnOddNegativeDifferenceTowardsZero) {
