@@ -102,6 +102,11 @@ Problem BlockDecoder::decode(std::span<const std::uint8_t> block) {
     if (count > kMaxBlockSamples) {
         return Problem{Status::BlockCountTooLarge, count};
     }
+    if (count == 0) {
+        // Nothing to decode, so nothing of the layout to find: an empty block may omit it.
+        samples_.clear();
+        return Problem{};
+    }
     // Every sample of the buffer is written by a successful decode.
     samples_.resize(std::size_t{count} * info_.channels);
     const Status status =

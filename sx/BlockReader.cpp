@@ -34,21 +34,15 @@ HeaderResult BlockReader::readHeader() {
         return headerFailure(Status::HeaderCut);
     }
     sizesBigEndian_ = sizesAreBigEndian(&head[4]);
-    const std::uint32_t size = loadU32(&head[4], sizesBigEndian_);
-    // The size comes from the file and becomes an allocation: bound it first.
-    if (size < kBlockHeaderBytes || size > kMaxBlockBytes) {
-        return headerFailure(Status::HeaderBlockSize, size);
-    }
-    buffer_.assign(head.begin(), head.end());
-    buffer_.resize(size);
-    const std::size_t rest = size - kBlockHeaderBytes;
-    const std::size_t payload = readFully(source_, buffer_.data() + kBlockHeaderBytes, rest);
-    position_ += static_cast<std::int64_t>(payload);
-    if (source_.failed()) {
-        return headerFailure(Status::ReadError);
-    }
-    if (payload < rest) {
-        return headerFailure(Status::HeaderCut);
+    switch (readBody(head)) {
+        case Body::Read:
+            break;
+        case Body::BadSize:
+            return headerFailure(Status::HeaderBlockSize, loadU32(&head[4], sizesBigEndian_));
+        case Body::Cut:
+            return headerFailure(Status::HeaderCut);
+        case Body::Failed:
+            return headerFailure(Status::ReadError);
     }
     return parseHeaderBlock(buffer_, sizesBigEndian_);
 }
@@ -71,20 +65,34 @@ BlockReader::Step BlockReader::next() {
     if (sizeBytes < 4) {
         return readFailureOr(Status::BlockCut);
     }
+    switch (readBody(head)) {
+        case Body::Read:
+            break;
+        case Body::BadSize:
+            return stop(Status::BadBlockSize, loadU32(&head[4], sizesBigEndian_));
+        case Body::Cut:
+            return stop(Status::BlockCut);
+        case Body::Failed:
+            return stop(Status::ReadError);
+    }
+    return Step::Block;
+}
+
+BlockReader::Body BlockReader::readBody(const std::array<std::uint8_t, kBlockHeaderBytes>& head) {
     const std::uint32_t size = loadU32(&head[4], sizesBigEndian_);
     // The size comes from the file and becomes an allocation: bound it first.
     if (size < kBlockHeaderBytes || size > kMaxBlockBytes) {
-        return stop(Status::BadBlockSize, size);
+        return Body::BadSize;
     }
     buffer_.assign(head.begin(), head.end());
     buffer_.resize(size);
     const std::size_t rest = size - kBlockHeaderBytes;
     const std::size_t got = readFully(source_, buffer_.data() + kBlockHeaderBytes, rest);
     position_ += static_cast<std::int64_t>(got);
-    if (got < rest) {
-        return readFailureOr(Status::BlockCut);
+    if (source_.failed()) {
+        return Body::Failed;
     }
-    return Step::Block;
+    return got < rest ? Body::Cut : Body::Read;
 }
 
 BlockReader::Step BlockReader::stop(Status status, std::uint64_t value) {

@@ -3,6 +3,7 @@
 // The walk over a stream's blocks: the header block first, then one block after another until
 // the end block. Holds one block in memory at a time, never more than the largest block size.
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -31,6 +32,9 @@ class BlockReader {
     const Problem& problem() const { return problem_; }
 
   private:
+    enum class Body { Read, BadSize, Cut, Failed };
+    // Reads the rest of the block whose id and size field are in `head` into the buffer.
+    Body readBody(const std::array<std::uint8_t, kBlockHeaderBytes>& head);
     Step stop(Status status, std::uint64_t value = 0);
     Step readFailureOr(Status status);
 

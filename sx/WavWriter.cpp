@@ -97,6 +97,9 @@ bool WavWriter::begin() {
 }
 
 bool WavWriter::write(const std::int16_t* samples, std::size_t frames) {
+    if (frames == 0) {
+        return true;
+    }
     const std::size_t channels = format_.channels;
     const auto& order = kWavChannelOrder.at(channels);
     buffer_.resize(frames * channels * kBytesPerSample);

@@ -223,3 +223,43 @@ TEST(StatusMessages, EveryStatusHasItsOwnLine) {
 
 }  // namespace
 }  // namespace sx::test
+
+namespace sx::test {
+namespace {
+
+// Cutting a stream at every length: past the header the decode never fails outright, never
+// loses a sample a shorter cut kept, and what it keeps is the start of the full decode.
+TEST(EveryCut, KeepsAGrowingPrefixOfTheFullDecode) {
+    const std::vector<std::pair<Kind, int>> kinds{
+        {Kind::AdpcmR1, 2}, {Kind::AdpcmR3, 3},         {Kind::StereoPacked, 2},
+        {Kind::Ima, 1},     {Kind::Pcm8Interleaved, 2}, {Kind::FixedLayoutPcm, 2}};
+    for (const auto& [kind, channels] : kinds) {
+        StreamSpec spec;
+        spec.kind = kind;
+        spec.channels = channels;
+        spec.blockCounts = {40, 57, 28};
+        spec.pcmFrameEvery = 2;
+        const Bytes full = encodeStream(spec).bytes;
+        const std::vector<std::int16_t> all = parseWav(decodeToWav(full).wav).samples;
+        const std::size_t headerSize = loadU32Le(&full[4]);
+        std::uint64_t previous = 0;
+        for (std::size_t length = headerSize; length <= full.size(); ++length) {
+            const Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(length));
+            const MemoryDecode decoded = decodeToWav(cut);
+            const std::string where = kindName(kind) + " cut at " + std::to_string(length);
+            ASSERT_TRUE(decoded.result.problem.status == Status::Ok ||
+                        isCut(decoded.result.problem.status))
+                << where << ": " << describe(decoded.result.problem);
+            ASSERT_GE(decoded.result.frames, previous) << where;
+            previous = decoded.result.frames;
+            if (decoded.result.keepOutput()) {
+                const std::vector<std::int16_t> kept = parseWav(decoded.wav).samples;
+                ASSERT_TRUE(std::equal(kept.begin(), kept.end(), all.begin())) << where;
+            }
+        }
+        EXPECT_EQ(previous * channels, all.size()) << kindName(kind);
+    }
+}
+
+}  // namespace
+}  // namespace sx::test

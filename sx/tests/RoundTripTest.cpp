@@ -74,6 +74,8 @@ std::vector<RoundTripCase> cases() {
          with(spec(Kind::AdpcmR1, 2, kLongBlocks), [](auto& s) { s.bigEndianSizes = true; }),
          kAdpcm},
         {"R2Mono", spec(Kind::AdpcmR2, 1, kLongBlocks), kAdpcm},
+        {"R2EmptyBlocks", spec(Kind::AdpcmR2, 2, {0, 56, 0, 30}), kAdpcm},
+        {"Pcm16InterleavedEmptyBlocks", spec(Kind::Pcm16Interleaved, 2, {0, 56, 0}), kPcm16},
         {"R2StereoUncompressedFramesCutPartWay",
          with(spec(Kind::AdpcmR2, 2), [](auto& s) { s.pcmFrameEvery = 2; }), kAdpcm},
         {"R2ThreeChannels", spec(Kind::AdpcmR2, 3, kLongBlocks), kAdpcm},
