@@ -205,6 +205,14 @@ TEST_F(ConverterProgram, FailuresLeaveNothingAtTheOutputName) {
     }
 }
 
+TEST_F(ConverterProgram, InputThatIsADirectoryIsRefused) {
+    fs::create_directory(dir_ / "folder.asf");
+    EXPECT_EQ(run("-wave folder.asf -=out.wav"), 1);
+    EXPECT_NE(err_.find("cannot open input \"folder.asf\": Is a directory"), std::string::npos)
+        << err_;
+    EXPECT_EQ(leftOver(), (std::vector<std::string>{"folder.asf"}));
+}
+
 TEST_F(ConverterProgram, CutStreamKeepsWhatDecodedAndWarns) {
     std::vector<std::uint8_t> cut = stream_;
     cut.resize(cut.size() - 40);

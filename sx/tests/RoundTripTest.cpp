@@ -142,6 +142,9 @@ TEST_P(RoundTrip, DecodesExactlyWhatTheEncoderSimulated) {
     EXPECT_EQ(wav.channels, row.spec.channels);
     EXPECT_EQ(wav.sampleRate, stream.sampleRate);
     EXPECT_EQ(wav.formatTag, row.spec.channels > 2 ? 0xFFFE : 0x0001);
+    // Speaker masks: FL FR FC; FL FR BL BR; FL FR FC BL BR; FL FR FC LFE BL BR.
+    const std::vector<std::uint32_t> masks{0, 0, 0, 0x07, 0x33, 0x37, 0x3F};
+    EXPECT_EQ(wav.channelMask, masks[row.spec.channels]);
     ASSERT_EQ(wav.samples.size(), stream.expected.size());
     EXPECT_EQ(wav.samples, toWavOrder(stream.expected, row.spec.channels));
     EXPECT_LE(relativeError(stream.expected, stream.signal), row.maxRelativeError);
