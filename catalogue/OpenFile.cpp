@@ -56,18 +56,18 @@ std::vector<catalogue::FoundStream> FindStreamsInContainer(const std::string& pa
 }
 
 void RecordStart(StreamCatalogue& catalogue, ScanHost& host, const std::string& fileName,
-                 std::int64_t start) {
+                 std::int32_t start) {
     const std::int32_t index = catalogue.StreamCount;
     catalogue.StreamStarts.resize(static_cast<std::size_t>(index) + 1);
-    catalogue.StreamStarts[static_cast<std::size_t>(index)] = static_cast<std::int32_t>(start);
+    catalogue.StreamStarts[static_cast<std::size_t>(index)] = start;
     host.AddRow(fileName + std::to_string(index + 1) + ".asf");
     catalogue.StreamCount = index + 1;
 }
 
-void RecordEnd(StreamCatalogue& catalogue, std::int64_t end) {
+void RecordEnd(StreamCatalogue& catalogue, std::int32_t end) {
     const std::int32_t index = catalogue.EndCount;
     catalogue.StreamEnds.resize(static_cast<std::size_t>(index) + 1);
-    catalogue.StreamEnds[static_cast<std::size_t>(index)] = static_cast<std::int32_t>(end);
+    catalogue.StreamEnds[static_cast<std::size_t>(index)] = end;
     catalogue.EndCount = index + 1;
 }
 
