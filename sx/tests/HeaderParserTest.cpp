@@ -65,6 +65,9 @@ const std::vector<HeaderCase> kHeaders{
      true, 0, 1, 0x09, 22050, std::nullopt, false, false},
     {"Codec2WinsOverCodec1", "5343486c14000000 50540000 fd 830100 a00108 ff", 0x00, false, 0, 1,
      0x08, 22050, std::nullopt, false, false},
+    // Only a header that names no codec needs a version-0 default, which this platform lacks.
+    {"Codec2AtVersionZeroWithoutPlatformDefault", "5343486c14000000 50540700 fd 800100 a00108 ff",
+     0x07, false, 0, 1, 0x08, 24000, std::nullopt, false, false},
     {"AlternativeSectionEndsTheTags", "5343486c18000000 50540000 fd 820102 fe 820103 00000000",
      0x00, false, 0, 2, 0x00, 22050, std::nullopt, false, false},
     {"CoreTagsBeforeTheFormatSection", "5343486c14000000 50540a00 820104 fd ff000000", 0x0A, false,
