@@ -36,9 +36,14 @@ class CommandsTest : public ::testing::Test {
     std::string InProgramDir(const std::string& name) const { return programDir_ / name; }
 
     // Lets each pause of the play command's wait last until the converter has finished its
-    // output, so that the wait ends on the next probe however fast the machine is.
-    void PauseUntilOutputIsComplete() {
-        platform_.onPause = [this] {
+    // output, so that the wait ends on the next probe however fast the machine is. A stand-in
+    // in "slow" mode is released first: it cannot finish before the first pause, so the wait
+    // surely pauses and passes events at least once.
+    void PauseUntilOutputIsComplete(const testsupport::StandIn* slowStandIn = nullptr) {
+        platform_.onPause = [this, slowStandIn] {
+            if (slowStandIn != nullptr) {
+                slowStandIn->Release();
+            }
             scratch::WaitUntil(
                 [&] { return platform::CanOpenExclusively(InProgramDir("temp.wav")); });
         };
@@ -155,8 +160,8 @@ TEST_F(CommandsTest, PlayWhoseExtractionFailsHasStoppedTheSoundAndTouchedNothing
 }
 
 TEST_F(CommandsTest, SecondPlayDuringTheWaitRunsToItsEndBeforeTheFirstGoesOn) {
-    testsupport::StandIn standIn(programDir_.Path(), "wav");
-    PauseUntilOutputIsComplete();
+    testsupport::StandIn standIn(programDir_.Path(), "slow");
+    PauseUntilOutputIsComplete(&standIn);
     bool secondStarted = false;
     host_.onPump = [&] {
         if (!secondStarted) {
@@ -186,8 +191,8 @@ TEST_F(CommandsTest, SecondPlayDuringTheWaitRunsToItsEndBeforeTheFirstGoesOn) {
 }
 
 TEST_F(CommandsTest, StopDuringTheWaitDoesNotCancelThePlay) {
-    testsupport::StandIn standIn(programDir_.Path(), "wav");
-    PauseUntilOutputIsComplete();
+    testsupport::StandIn standIn(programDir_.Path(), "slow");
+    PauseUntilOutputIsComplete(&standIn);
     host_.onPump = [&] {
         host_.onPump = nullptr;
         StopSound();

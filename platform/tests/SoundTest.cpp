@@ -198,7 +198,7 @@ class PlayedBytesTest : public SoundTest {
 
 TEST_F(PlayedBytesTest, PlaysTheSamplesOfTheFileAndANewPlayCutsTheOldOneOff) {
     // A first sound far longer than the test, so that it can only be cut off, never end.
-    std::string first(400000, '\0');
+    std::string first(2000000, '\0');
     for (std::size_t i = 0; i < first.size(); ++i) {
         first[i] = static_cast<char>(0x40 + i % 13);
     }
