@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# End to end: starts the player under an X server of its own (no window manager), finds its main
+# window, checks title, size, position and icon, opens a container through the real file
+# dialog, dismisses the count message, takes screenshots, asks the window to close as a close
+# box does, and expects exit code 0.
+#
+# usage: end_to_end.sh <kestrin> <close_window> [<screenshot of the main window after the scan>]
+# Exits 77 (skipped) when the X tools are missing.
+set -euo pipefail
+
+for tool in Xvfb xdotool xwininfo xprop /usr/bin/import /usr/bin/identify; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+kestrin=$1
+close_window=$2
+screenshot=${3:-}
+
+work=$(mktemp -d)
+pid=
+xvfb=
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Xvfb picks a free display number itself and writes it to the pipe once it accepts clients,
+# so that parallel runs never race for the same number.
+mkfifo "$work/display"
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+read -r number <"$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$number"
+
+# The player writes its files beside itself, so it runs from a copy in the scratch directory.
+cp "$kestrin" "$work/kestrin"
+unset QT_QPA_PLATFORM
+"$work/kestrin" &
+pid=$!
+
+# Prints the id of the visible window whose title matches the pattern, once there is one.
+wait_for_window() {
+    local id=
+    while [ -z "$id" ]; do
+        kill -0 "$pid" 2>/dev/null || fail "the player ended while waiting for \"$1\""
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+        [ -n "$id" ] || sleep 0.05
+    done
+    echo "$id"
+}
+
+wait_until_gone() {
+    while xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do
+        kill -0 "$pid" 2>/dev/null || fail "the player ended while \"$1\" was up"
+        sleep 0.05
+    done
+}
+
+main=$(wait_for_window '^Kestrin ASF Player$')
+
+[ "$(xdotool getwindowname "$main")" = "Kestrin ASF Player" ] || fail "title"
+info=$(xwininfo -id "$main")
+field() { echo "$info" | sed -n "s/^ *$1: *//p"; }
+[ "$(field Width)" = 314 ] || fail "client width $(field Width), expected 314"
+[ "$(field Height)" = 210 ] || fail "client height $(field Height), expected 210"
+# Without a window manager there is no frame: the client's corner is the outer corner.
+[ "$(field 'Absolute upper-left X')" = 553 ] || fail "left $(field 'Absolute upper-left X')"
+[ "$(field 'Absolute upper-left Y')" = 90 ] || fail "top $(field 'Absolute upper-left Y')"
+icon=$(xprop -id "$main" _NET_WM_ICON)
+case "$icon" in *"Icon (48 x 48)"*"Icon (32 x 32)"*"Icon (16 x 16)"*) ;; *) fail "the window's icon: $icon" ;; esac
+
+/usr/bin/import -window "$main" "$work/started.png"
+[ "$(/usr/bin/identify -format '%wx%h' "$work/started.png")" = 314x210 ] || fail "screenshot size"
+
+# A container with three streams, opened through the file dialog: click "Open File", type the
+# full path into the dialog's name field, which has the focus, and confirm.
+{
+    head -c 64 /dev/zero
+    for size in 4000 12000 800; do
+        printf 'SCHl'
+        head -c "$size" /dev/zero | tr '\0' 'a'
+        printf 'SCEl\x08'
+    done
+} >"$work/soundtrack.big"
+xdotool mousemove --window "$main" 244 20 click 1
+dialog=$(wait_for_window '^Open$')
+xdotool type --delay 0 "$work/soundtrack.big"
+xdotool key Return
+wait_until_gone '^Open$'
+
+# The count message; OK has the focus.
+wait_for_window '^Information$' >/dev/null
+xdotool key Return
+wait_until_gone '^Information$'
+
+if [ -n "$screenshot" ]; then
+    # Only for the picture: give the window its last repaint after the box went away.
+    sleep 0.3
+    /usr/bin/import -window "$main" "$screenshot"
+fi
+
+"$close_window" "$main" || fail "could not send the close request"
+status=0
+wait "$pid" || status=$?
+pid=
+[ "$status" = 0 ] || fail "exit code $status, expected 0"
+echo "PASS"
