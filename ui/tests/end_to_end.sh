@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # End to end: starts the player under an X server of its own (no window manager), finds its main
 # window, checks title, size, position and icon, opens a container through the real file
-# dialog, dismisses the count message, takes screenshots, asks the window to close as a close
-# box does, and expects exit code 0.
+# dialog, dismisses the count message, opens the help window, takes screenshots, asks the
+# window to close as a close box does, and expects exit code 0.
 #
 # usage: end_to_end.sh <kestrin> <close_window> [<screenshot of the main window after the scan>]
 # Exits 77 (skipped) when the X tools are missing.
@@ -105,6 +105,16 @@ if [ -n "$screenshot" ]; then
     sleep 0.3
     /usr/bin/import -window "$main" "$screenshot"
 fi
+
+# While the help window is up, the main window is disabled and a close request to it is
+# dropped: the help window closes, and the main window is still there afterwards.
+xdotool mousemove --window "$main" 244 148 click 1
+help=$(wait_for_window '^Help / Support$')
+"$close_window" "$main" || fail "could not send the close request"
+"$close_window" "$help" || fail "could not send the close request to the help window"
+wait_until_gone '^Help / Support$'
+kill -0 "$pid" 2>/dev/null || fail "the player ended on a close request sent while a modal window was up"
+xdotool search --onlyvisible --name '^Kestrin ASF Player$' >/dev/null || fail "the main window went away"
 
 "$close_window" "$main" || fail "could not send the close request"
 status=0
