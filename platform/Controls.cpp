@@ -8,13 +8,12 @@
 
 namespace platform {
 
-namespace {
-
 // Gives every row of a list the same fixed height.
 class FixedRowHeight : public QStyledItemDelegate {
   public:
-    FixedRowHeight(QObject* parent, const int& height)
-        : QStyledItemDelegate(parent), height_(height) {}
+    FixedRowHeight(QObject* parent, int height) : QStyledItemDelegate(parent), height_(height) {}
+
+    void SetHeight(int height) { height_ = height; }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
@@ -23,8 +22,10 @@ class FixedRowHeight : public QStyledItemDelegate {
     }
 
   private:
-    const int& height_;
+    int height_;
 };
+
+namespace {
 
 bool IsEnter(const QKeyEvent& event) {
     return event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
@@ -75,12 +76,13 @@ void TButton::keyPressEvent(QKeyEvent* event) {
     QPushButton::keyPressEvent(event);
 }
 
-TListBox::TListBox(QWidget* parent) : QListWidget(parent) {
+TListBox::TListBox(QWidget* parent)
+    : QListWidget(parent), rowHeight_(new FixedRowHeight(this, 13)) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSortingEnabled(false);
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setItemDelegate(new FixedRowHeight(this, itemHeight_));
+    setItemDelegate(rowHeight_);
 }
 
 void TListBox::Clear() {
@@ -116,7 +118,7 @@ void TListBox::SetItemIndex(std::int32_t index) {
 }
 
 void TListBox::SetItemHeight(int pixels) {
-    itemHeight_ = pixels;
+    rowHeight_->SetHeight(pixels);
     doItemsLayout();
 }
 

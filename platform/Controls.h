@@ -14,6 +14,8 @@
 
 namespace platform {
 
+class FixedRowHeight;
+
 // Every control is placed at a fixed position in pixels, relative to its parent's client area.
 void PlaceControl(QWidget& control, int left, int top, int width, int height);
 
@@ -58,7 +60,7 @@ class TListBox : public QListWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
-    int itemHeight_ = 13;
+    FixedRowHeight* rowHeight_;  // owned by the list, as its item delegate
 };
 
 // A smooth horizontal progress bar over a ProgressModel: a minimum above the maximum is
