@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
                     IconCase{"Exclamation", platform::MB_ICONEXCLAMATION, QMessageBox::Warning},
                     IconCase{"Information", platform::MB_ICONINFORMATION,
                              QMessageBox::Information}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 class RealOpenDialogTest : public testing::Test {
   protected:

@@ -128,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ButtonKeyCase{"Escape", Qt::Key_Escape, Qt::NoModifier, 0},
                     ButtonKeyCase{"Letter", Qt::Key_O, Qt::NoModifier, 0},
                     ButtonKeyCase{"AltReturn", Qt::Key_Return, Qt::AltModifier, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(FormTest, AButtonCaptionIsShownAsWrittenWithoutAccelerator) {
     platform::TForm form;

@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
                     true},
         ControlCase{"ProgressBar1", "platform::TProgressBar", QRect(8, 176, 297, 9), "", false},
         ControlCase{"StatusBar1", "platform::TStatusBar", QRect(0, 188, 314, 22), "", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(MainWindowTest, StartsEmptyWithTheFocusOnOpenFile) {
     ShowAndFocus();
@@ -332,7 +332,7 @@ INSTANTIATE_TEST_SUITE_P(
         TriggerCase{"ConvertButton", [](TForm1& form, bool) { form.Button5->click(); },
                     "toconvert.asf"},
         TriggerCase{"StopButton", [](TForm1& form, bool) { form.Button2->click(); }, nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(MainWindowTest, HelpSupportOpensTheHelpWindowModally) {
     bool wasModal = false;
