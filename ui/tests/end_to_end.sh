@@ -21,7 +21,12 @@ pid=
 xvfb=
 cleanup() {
     [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+    # Waiting for the server to be gone keeps its display number from being taken again while
+    # it still tears down its socket.
+    if [ -n "$xvfb" ]; then
+        kill "$xvfb" 2>/dev/null || true
+        wait "$xvfb" 2>/dev/null || true
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -32,17 +37,20 @@ fail() {
 }
 
 # Xvfb picks a free display number itself and writes it to the pipe once it accepts clients,
-# so that parallel runs never race for the same number.
+# so that parallel runs never race for the same number. Without -noreset the server resets
+# whenever its last client disconnects, and a client connecting meanwhile is refused.
 mkfifo "$work/display"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 read -r number <"$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$number"
+xdotool getdisplaygeometry >/dev/null || fail "cannot reach the X server on $DISPLAY"
 
 # The player writes its files beside itself, so it runs from a copy in the scratch directory.
+# It also starts there, where the file dialog opens first.
 cp "$kestrin" "$work/kestrin"
 unset QT_QPA_PLATFORM
-"$work/kestrin" &
+(cd "$work" && exec ./kestrin) &
 pid=$!
 
 # Prints the id of the visible window whose title matches the pattern, once there is one.
@@ -54,6 +62,15 @@ wait_for_window() {
         [ -n "$id" ] || sleep 0.05
     done
     echo "$id"
+}
+
+# Keys typed through the X server go to the window with the input focus, so a dialog only
+# hears them once the X server has given it the focus.
+wait_for_focus() {
+    while [ "$(xdotool getwindowfocus 2>/dev/null || true)" != "$1" ]; do
+        kill -0 "$pid" 2>/dev/null || fail "the player ended while waiting for the focus"
+        sleep 0.05
+    done
 }
 
 wait_until_gone() {
@@ -80,7 +97,9 @@ case "$icon" in *"Icon (48 x 48)"*"Icon (32 x 32)"*"Icon (16 x 16)"*) ;; *) fail
 [ "$(/usr/bin/identify -format '%wx%h' "$work/started.png")" = 314x210 ] || fail "screenshot size"
 
 # A container with three streams, opened through the file dialog: click "Open File", type the
-# full path into the dialog's name field, which has the focus, and confirm.
+# file's name into the dialog's name field, which has the focus, and confirm. The dialog shows
+# the player's working directory, this one; a bare name is typed rather than a path because
+# the dialog changes directory while a typed path passes a '/', and keys may go astray then.
 {
     head -c 64 /dev/zero
     for size in 4000 12000 800; do
@@ -91,12 +110,14 @@ case "$icon" in *"Icon (48 x 48)"*"Icon (32 x 32)"*"Icon (16 x 16)"*) ;; *) fail
 } >"$work/soundtrack.big"
 xdotool mousemove --window "$main" 244 20 click 1
 dialog=$(wait_for_window '^Open$')
-xdotool type --delay 0 "$work/soundtrack.big"
+wait_for_focus "$dialog"
+xdotool type --delay 0 soundtrack.big
 xdotool key Return
 wait_until_gone '^Open$'
 
 # The count message; OK has the focus.
-wait_for_window '^Information$' >/dev/null
+box=$(wait_for_window '^Information$')
+wait_for_focus "$box"
 xdotool key Return
 wait_until_gone '^Information$'
 
