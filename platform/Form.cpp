@@ -125,6 +125,13 @@ void TForm::keyPressEvent(QKeyEvent* event) {
         event->accept();  // Escape closes nothing and cancels nothing.
         return;
     }
+    // Alt+F4 normally never gets here: the window manager takes it and sends a close request.
+    // Without one (a bare X server, a kiosk session) the form answers it the same way.
+    if (event->key() == Qt::Key_F4 && event->modifiers() == Qt::AltModifier) {
+        event->accept();
+        close();
+        return;
+    }
     QWidget::keyPressEvent(event);
 }
 

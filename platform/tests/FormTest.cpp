@@ -89,6 +89,24 @@ TEST_F(FormTest, ShowModalBlocksOtherWindowsUntilClosedAndEscapeDoesNotEndIt) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+TEST_F(FormTest, AltF4OnAFocusedControlEndsTheModalShowingLikeTheCloseBox) {
+    platform::TForm form;
+    auto* button = new platform::TButton(&form);
+    int clicks = 0;
+    button->OnClick = [&] { ++clicks; };
+    bool closedByTheKey = false;
+    QTimer::singleShot(0, &form, [&] {
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_F4, Qt::AltModifier);
+        closedByTheKey = !form.isVisible();
+        form.Close();
+    });
+
+    EXPECT_EQ(form.ShowModal(), platform::mrCancel);
+    EXPECT_TRUE(closedByTheKey);
+    EXPECT_EQ(clicks, 0);
+}
+
 TEST_F(FormTest, SettingAModalResultEndsTheModalShowing) {
     platform::TForm form;
     QTimer::singleShot(0, &form, [&] { form.SetModalResult(platform::mrOk); });
