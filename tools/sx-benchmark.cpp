@@ -4,7 +4,7 @@
 // neither side holds the whole stream; a 1-minute run before it shows that the peak does not
 // grow with the stream's length.
 //
-// Run: build/bin/sx_bench [minutes] [directory for the stream and WAV files, default /tmp]
+// Run: build/bin/kestrin-sx-benchmark [minutes] [directory for the stream and WAV files, default /tmp]
 
 #include <sys/resource.h>
 
@@ -159,8 +159,8 @@ double seconds(Decode decode) {
 
 void measure(Kind kind, double minutes, const fs::path& dir) {
     const auto total = static_cast<std::uint32_t>(minutes * 60 * kRate);
-    const fs::path stream = dir / ("sx_bench_" + std::string(nameOf(kind)) + ".asf");
-    const fs::path wav = dir / ("sx_bench_" + std::string(nameOf(kind)) + ".wav");
+    const fs::path stream = dir / ("kestrin_sx_benchmark_" + std::string(nameOf(kind)) + ".asf");
+    const fs::path wav = dir / ("kestrin_sx_benchmark_" + std::string(nameOf(kind)) + ".wav");
     writeStream(stream, kind, total);
     const double audioSeconds = double(total) / kRate;
 
