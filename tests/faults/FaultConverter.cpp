@@ -5,7 +5,8 @@
 //
 //   crash   creates output, writes a few bytes of a WAV header and dies of a segmentation fault
 //           (without leaving a core file behind);
-//   hang    creates output, keeps it open and never exits: the test kills it;
+//   hang    creates output, keeps it open and does not exit: the test kills it (should a
+//           failed test not do so, it gives up after two minutes, so as not to stay behind);
 //   badwav  writes a complete RIFF file whose audio format no player knows, and exits;
 //   hold    opens input and keeps it open until a file "fault.release" appears beside it (or
 //           two minutes have passed), then writes the stand-in WAV of the input it read.
@@ -65,9 +66,7 @@ int main(int argc, char** argv) {
         ::raise(SIGSEGV);
     } else if (mode == "hang") {
         const std::ofstream held(output, std::ios::binary | std::ios::trunc);
-        for (;;) {
-            ::pause();
-        }
+        std::this_thread::sleep_for(std::chrono::minutes(2));
     } else if (mode == "badwav") {
         WriteOutput(output, UnplayableWav());
     } else if (mode == "hold") {
