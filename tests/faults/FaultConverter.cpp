@@ -3,18 +3,18 @@
 // "fault.pid" beside it (the directory of argv[0], taken relative to the working directory),
 // and then behaves as the file "fault.mode" there says:
 //
-//   crash   creates output, writes a few bytes of a WAV header and dies of a segmentation fault
-//           (without leaving a core file behind);
+//   crash   creates output, writes a few bytes of a WAV header and aborts (without leaving a
+//           core file behind; an abort, unlike a segmentation fault, is no sanitizer report);
 //   hang    creates output, keeps it open and does not exit: the test kills it (should a
 //           failed test not do so, it gives up after two minutes, so as not to stay behind);
 //   badwav  writes a complete RIFF file whose audio format no player knows, and exits;
 //   hold    opens input and keeps it open until a file "fault.release" appears beside it (or
 //           two minutes have passed), then writes the stand-in WAV of the input it read.
-#include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
         partial << StandInWavFor("").substr(0, 10) << std::flush;
         const rlimit noCore{0, 0};
         ::setrlimit(RLIMIT_CORE, &noCore);
-        ::raise(SIGSEGV);
+        std::abort();
     } else if (mode == "hang") {
         const std::ofstream held(output, std::ios::binary | std::ios::trunc);
         std::this_thread::sleep_for(std::chrono::minutes(2));
