@@ -12,8 +12,10 @@ Usage: make_help_picture.py [output.ico]   (default: HelpPicture.ico beside this
 
 import math
 import os
-import struct
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import icotools  # noqa: E402
 
 # (size in pixels, bits per pixel), in the order the icon lists them.
 IMAGES = [
@@ -72,32 +74,6 @@ def _sample(x, y):
     return tuple(round(a + (b - a) * t) for a, b in zip(DISC_TOP, DISC_BOTTOM)), 1
 
 
-def render(size):
-    """Rows of (r, g, b, a) pixels, top row first, with straight (not premultiplied) alpha."""
-    rows = []
-    n = SUPERSAMPLES
-    for py in range(size):
-        row = []
-        for px in range(size):
-            sums = [0, 0, 0]
-            covered = 0
-            for sy in range(n):
-                for sx in range(n):
-                    colour, hit = _sample((px + (sx + 0.5) / n) / size,
-                                          (py + (sy + 0.5) / n) / size)
-                    if hit:
-                        covered += 1
-                        for i in range(3):
-                            sums[i] += colour[i]
-            if covered:
-                rgb = tuple(round(s / covered) for s in sums)
-            else:
-                rgb = (0, 0, 0)
-            row.append(rgb + (round(255 * covered / (n * n)),))
-        rows.append(row)
-    return rows
-
-
 # --- Palettes for the images without alpha --------------------------------------------------
 
 def palette16():
@@ -133,74 +109,13 @@ def palette256():
     return colours
 
 
-def nearest(palette, rgb):
-    return min(range(len(palette)),
-               key=lambda i: sum((p - c) ** 2 for p, c in zip(palette[i], rgb)))
-
-
-# --- The icon file --------------------------------------------------------------------------
-
-def _row_bytes(bits_per_row):
-    return (bits_per_row + 31) // 32 * 4
-
-
-def encode(size, bpp):
-    """One icon image: the bitmap header, the palette, the colour bitmap and the 1-bit mask,
-    rows bottom up, each padded to four bytes."""
-    pixels = render(size)
-    colour_rows = []
-    mask_rows = []
-    palette = palette16() if bpp == 4 else palette256() if bpp == 8 else []
-    cache = {}
-    for row in reversed(pixels):
-        data = bytearray()
-        mask_bits = []
-        nibbles = []
-        for r, g, b, a in row:
-            transparent = a < 128
-            mask_bits.append(1 if transparent else 0)
-            if bpp == 32:
-                data += bytes((b, g, r, a))
-                continue
-            if transparent:
-                index = 0
-            else:
-                index = cache.setdefault((r, g, b), nearest(palette, (r, g, b)))
-            if bpp == 8:
-                data.append(index)
-            else:
-                nibbles.append(index)
-        if bpp == 4:
-            for i in range(0, len(nibbles), 2):
-                low = nibbles[i + 1] if i + 1 < len(nibbles) else 0
-                data.append(nibbles[i] << 4 | low)
-        data += bytes(_row_bytes(size * bpp) - len(data))
-        colour_rows.append(bytes(data))
-        mask = bytearray(_row_bytes(size))
-        for x, bit in enumerate(mask_bits):
-            if bit:
-                mask[x // 8] |= 0x80 >> (x % 8)
-        mask_rows.append(bytes(mask))
-    colour = b"".join(colour_rows)
-    mask = b"".join(mask_rows)
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, bpp, 0,
-                         len(colour) + len(mask), 0, 0, len(palette), 0)
-    table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
-    return header + table + colour + mask
-
-
 def write_icon(path):
-    images = [(size, bpp, encode(size, bpp)) for size, bpp in IMAGES]
-    directory = struct.pack("<HHH", 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    body = b""
-    for size, bpp, data in images:
-        colour_count = 16 if bpp == 4 else 0
-        directory += struct.pack("<BBBBHHII", size % 256, size % 256, colour_count, 0, 1, bpp,
-                                 len(data), offset + len(body))
-        body += data
-    with open(path, "wb") as out:
-        out.write(directory + body)
+    images = []
+    for size, bpp in IMAGES:
+        palette = palette16() if bpp == 4 else palette256() if bpp == 8 else ()
+        pixels = icotools.render(_sample, size, SUPERSAMPLES)
+        images.append((size, bpp, icotools.encode(pixels, bpp, palette)))
+    icotools.write_icon(path, images)
 
 
 if __name__ == "__main__":

@@ -10,7 +10,10 @@ Run it again after changing the drawing; the output is byte-for-byte reproducibl
 
 import math
 import os
-import struct
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import icotools  # noqa: E402
 
 SIZES = (48, 32, 16)
 SUPERSAMPLE = 4  # samples per pixel along each axis, for smooth edges
@@ -61,30 +64,6 @@ def sample(x, y):
     return tuple(round(a + (b - a) * t) for a, b in zip(TILE_TOP, TILE_BOTTOM)), 1.0
 
 
-def render(size):
-    """Rows of (r, g, b, a), top row first."""
-    rows = []
-    n = SUPERSAMPLE
-    for py in range(size):
-        row = []
-        for px in range(size):
-            r = g = b = a = 0.0
-            for sy in range(n):
-                for sx in range(n):
-                    colour, cover = sample((px + (sx + 0.5) / n) / size,
-                                           (py + (sy + 0.5) / n) / size)
-                    r += colour[0] * cover
-                    g += colour[1] * cover
-                    b += colour[2] * cover
-                    a += cover
-            if a == 0:
-                row.append((0, 0, 0, 0))
-            else:
-                row.append((round(r / a), round(g / a), round(b / a), round(255 * a / (n * n))))
-        rows.append(row)
-    return rows
-
-
 def palette():
     """A fixed 256-colour palette: a 6x7x6 colour cube and a ramp of greys."""
     colours = [(round(r * 255 / 5), round(g * 255 / 6), round(b * 255 / 5))
@@ -94,71 +73,15 @@ def palette():
     return colours
 
 
-def nearest(colours, rgb):
-    return min(range(len(colours)),
-               key=lambda i: sum((c - v) ** 2 for c, v in zip(colours[i], rgb)))
-
-
-def mask_rows(pixels, size):
-    """The 1-bit AND mask, bottom row first, each row padded to 4 bytes; 1 is transparent."""
-    stride = ((size + 31) // 32) * 4
-    data = b""
-    for row in reversed(pixels):
-        bits = bytearray(stride)
-        for x, (_, _, _, a) in enumerate(row):
-            if a < 128:
-                bits[x // 8] |= 0x80 >> (x % 8)
-        data += bytes(bits)
-    return data
-
-
-def bitmap_header(size, bpp, colours_used, image_bytes):
-    # BITMAPINFOHEADER; the height counts the colour rows and the mask rows together.
-    return struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, bpp, 0, image_bytes, 0, 0,
-                       colours_used, 0)
-
-
-def image_32bpp(pixels, size):
-    body = b"".join(bytes((b, g, r, a)) for row in reversed(pixels) for (r, g, b, a) in row)
-    mask = mask_rows(pixels, size)
-    return bitmap_header(size, 32, 0, len(body) + len(mask)) + body + mask
-
-
-def image_8bpp(pixels, size, colours):
-    stride = (size + 3) // 4 * 4
-    body = b""
-    cache = {}
-    for row in reversed(pixels):
-        line = bytearray(stride)
-        for x, (r, g, b, a) in enumerate(row):
-            if a >= 128:
-                key = (r, g, b)
-                if key not in cache:
-                    cache[key] = nearest(colours, key)
-                line[x] = cache[key]
-        body += bytes(line)
-    table = b"".join(bytes((b, g, r, 0)) for (r, g, b) in colours)
-    mask = mask_rows(pixels, size)
-    return bitmap_header(size, 8, 256, len(body) + len(mask)) + table + body + mask
-
-
 def main():
     colours = palette()
-    images = []  # (size, colour count, bpp, data)
+    images = []
     for size in SIZES:
-        pixels = render(size)
-        images.append((size, 0, 8, image_8bpp(pixels, size, colours)))
-        images.append((size, 0, 32, image_32bpp(pixels, size)))
-    # ICONDIR, then one ICONDIRENTRY per image, then the images.
-    out = struct.pack("<HHH", 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    for size, count, bpp, data in images:
-        out += struct.pack("<BBBBHHII", size, size, count, 0, 1, bpp, len(data), offset)
-        offset += len(data)
-    out += b"".join(data for _, _, _, data in images)
-    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "MAINICON.ico")
-    with open(path, "wb") as f:
-        f.write(out)
+        pixels = icotools.render(sample, size, SUPERSAMPLE)
+        images.append((size, 8, icotools.encode(pixels, 8, colours)))
+        images.append((size, 32, icotools.encode(pixels, 32)))
+    here = os.path.dirname(os.path.abspath(__file__))
+    icotools.write_icon(os.path.join(here, "MAINICON.ico"), images)
 
 
 if __name__ == "__main__":
