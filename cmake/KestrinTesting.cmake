@@ -4,6 +4,10 @@
 # its offscreen platform and SDL on its dummy audio driver, set here rather than in code so
 # that a developer can still run a test binary by hand on a real display.
 # GUI tests get a main() that creates the QApplication first.
+# The sanitizer options are not set here but by scripts/test-sanitizers, so that they reach
+# every program a test starts, including the converters that run hidden.
+set(KESTRIN_TEST_ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy")
+
 function(kestrin_add_test name)
     cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
@@ -17,7 +21,15 @@ function(kestrin_add_test name)
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
     endif()
     gtest_discover_tests(${name}
+        TEST_LIST ${name}_TESTS
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;ASAN_OPTIONS=detect_leaks=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
         DISCOVERY_MODE PRE_TEST)
+    # The environment is set by a file that CTest reads after the discovered tests, because a
+    # list-valued property loses its separators on its way through test discovery.
+    set(environment_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+    file(WRITE ${environment_file}
+        "if(${name}_TESTS)\n"
+        "    set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${KESTRIN_TEST_ENVIRONMENT}\")\n"
+        "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${environment_file})
 endfunction()
