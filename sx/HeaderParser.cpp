@@ -253,7 +253,7 @@ HeaderResult parsePatch(std::span<const std::uint8_t> block, std::size_t tagsAt,
     info.totalSamples = tags.total;
     if (tags.loopEnd) {
         info.loopStart = tags.loopStart.value_or(0);
-        info.loopEndExclusive = *tags.loopEnd + 1;
+        info.loopEndExclusive = std::uint64_t{*tags.loopEnd} + 1;
     }
     return result;
 }
@@ -318,7 +318,7 @@ HeaderResult parseFixedLayout(std::span<const std::uint8_t> block, std::size_t p
     }
     if (loopEnd >= 0 && loopStart >= 0) {
         info.loopStart = static_cast<std::uint32_t>(loopStart);
-        info.loopEndExclusive = static_cast<std::uint32_t>(loopEnd) + 1;
+        info.loopEndExclusive = static_cast<std::uint64_t>(loopEnd) + 1;
     }
     return result;
 }

@@ -43,7 +43,8 @@ struct StreamInfo {
     std::uint32_t sampleRate = 0;
     std::optional<std::uint32_t> totalSamples;
     std::optional<std::uint32_t> loopStart;
-    std::optional<std::uint32_t> loopEndExclusive;
+    // 64 bits wide: the tag holds an inclusive end, and 0xFFFFFFFF + 1 must not wrap to 0.
+    std::optional<std::uint64_t> loopEndExclusive;
     // The per-channel 4-bit ADPCM uses the R2/R3 rules (no rounding constant, no stored history).
     bool newAdpcm = false;
     // Each channel area of each data block starts with 4 bytes of stored history.

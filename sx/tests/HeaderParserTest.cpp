@@ -109,6 +109,14 @@ TEST(HeaderParser, KeepsLoopPointsAndCoefficients) {
     EXPECT_FALSE(parsed.info.coefficients[1].has_value());
 }
 
+TEST(HeaderParser, ALoopEndAtTheLargestValueDoesNotWrapToZero) {
+    // Loop end 0xFFFFFFFF is inclusive: its exclusive end lies one past it, above 32 bits.
+    const HeaderResult parsed =
+        parseHeader(hexBytes("5343486c2000000050540000fd820101850210008704ffffffffff0000000000"));
+    ASSERT_EQ(parsed.problem.status, Status::Ok);
+    EXPECT_EQ(parsed.info.loopEndExclusive, 0x100000000u);
+}
+
 struct RefusalCase {
     std::string name;
     std::string hex;
